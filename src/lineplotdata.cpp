@@ -1,0 +1,1 @@
+#include "LinePlotData.h"

@@ -1,0 +1,3 @@
+#ifndef LOCKFILE_P_H
+#define LOCKFILE_P_H
+#endif

@@ -1,0 +1,1 @@
+#include "TavShare.h"

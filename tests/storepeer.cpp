@@ -1,0 +1,34 @@
+// A second process on the suite's preference store, driven by tst_settings:
+//   storepeer set-recent PATH...   stores the model-file list of the model editor
+//   storepeer get-recent           prints that list, one UTF-8 line per entry
+//   storepeer empty-key            composes a key from an empty name (ends the process)
+
+#include "TavSettings.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString command = args.value(0);
+
+    if (command == QLatin1String("set-recent")) {
+        TavSettings::setRecentTavrelleFileList(args.mid(1), TavSettings::ModelFile, TavSettings::AppOrbelle);
+        return 0;
+    }
+    if (command == QLatin1String("get-recent")) {
+        QTextStream out(stdout);
+        const QStringList list = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
+        for (const QString &entry : list)
+            out << entry << '\n';
+        return 0;
+    }
+    if (command == QLatin1String("empty-key")) {
+        TavSettings::getKey(QString(), TavSettings::AppOrbelle);
+        return 0;
+    }
+    QTextStream(stderr) << "usage: storepeer set-recent PATH... | get-recent | empty-key\n";
+    return 2;
+}

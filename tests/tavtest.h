@@ -1,0 +1,81 @@
+#ifndef TAVTEST_H
+#define TAVTEST_H
+
+// Shared by the test executables: every test runs against a settings store and a
+// temporary folder of its own, never against the user's.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace TavTest {
+
+// Points XDG_CONFIG_HOME and TMPDIR at a fresh folder. Construct it before the
+// application object, since QSettings fixes the store's location at its first use.
+class Sandbox
+{
+public:
+    Sandbox()
+    {
+        QDir(m_root.path()).mkpath(QStringLiteral("config"));
+        QDir(m_root.path()).mkpath(QStringLiteral("tmp"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
+        qputenv("TMPDIR", QFile::encodeName(tempPath()));
+    }
+    QString configHome() const { return m_root.filePath(QStringLiteral("config")); }
+    QString tempPath() const { return m_root.filePath(QStringLiteral("tmp")); }
+
+private:
+    QTemporaryDir m_root;
+};
+
+// The file behind the suite's preference store in this sandbox.
+inline QString storeFile()
+{
+    return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Zentrabio/Tavrelle.conf");
+}
+
+// Collects the debug messages written while it exists.
+class MessageCapture
+{
+public:
+    struct Message {
+        QtMsgType type;
+        QString text;
+    };
+
+    MessageCapture() { s_current = this; m_previous = qInstallMessageHandler(&MessageCapture::handle); }
+    ~MessageCapture() { qInstallMessageHandler(m_previous); s_current = nullptr; }
+    const QList<Message> &messages() const { return m_messages; }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Message &message : m_messages)
+            result << message.text;
+        return result;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &, const QString &text)
+    {
+        s_current->m_messages.append({type, text});
+    }
+    static inline MessageCapture *s_current = nullptr;
+    QtMessageHandler m_previous;
+    QList<Message> m_messages;
+};
+
+} // namespace TavTest
+
+// A QTest main that sets up the sandbox before the application object exists.
+#define TAVTEST_MAIN(TestObject)                                                                   \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        TavTest::Sandbox sandbox;                                                                  \
+        QCoreApplication app(argc, argv);                                                          \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+#endif // TAVTEST_H
