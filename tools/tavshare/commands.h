@@ -1,0 +1,16 @@
+#ifndef TAVSHARE_TOOL_COMMANDS_H
+#define TAVSHARE_TOOL_COMMANDS_H
+
+// The commands of tavshare. Each takes the arguments after its own name and returns
+// the process's exit code.
+
+#include <QStringList>
+
+namespace Tool {
+
+int runSettings(const QStringList &arguments);
+int runRecent(const QStringList &arguments);
+
+} // namespace Tool
+
+#endif // TAVSHARE_TOOL_COMMANDS_H

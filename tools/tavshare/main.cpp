@@ -1,0 +1,48 @@
+// tavshare: inspect and repair the state that the suite's applications share.
+
+#include "commandline.h"
+#include "commands.h"
+#include "messagerouting.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const QString toolDescription = QStringLiteral(
+    "Inspect and repair the state the suite's applications share: the preference store,\n"
+    "the recent-file lists and the lock files; try the suite's number and unit texts.");
+
+const QString toolNotes = QStringLiteral(
+    "\nOptions:\n"
+    "  -h, --help  Show this help.\n"
+    "\nExit status: 0 on success, 1 when the operation failed (the reason is on standard\n"
+    "error), 2 when the command line is wrong (including a missing --yes).\n");
+
+const QList<Tool::Action> commands = {
+    {QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"), Tool::runSettings},
+    {QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"), Tool::runRecent},
+};
+
+int run(const QStringList &arguments)
+{
+    const QString first = arguments.value(0);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        Tool::out() << Tool::groupHelpText(QStringLiteral("tavshare"), toolDescription, commands) << toolNotes;
+        return Tool::ExitSuccess;
+    }
+    return Tool::dispatch(QStringLiteral("tavshare"), toolDescription, commands, arguments);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Tool::installMessageRouting();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavshare"));
+
+    const int exitCode = run(app.arguments().mid(1));
+    Tool::out().flush();
+    Tool::err().flush();
+    return exitCode;
+}

@@ -1,0 +1,151 @@
+// tavshare recent: the recent-file lists of the suite's applications.
+
+#include "commandline.h"
+#include "commands.h"
+#include "preferencestore.h"
+#include "suitenames.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Tool {
+namespace {
+
+const QString typeOptionName = QStringLiteral("type");
+
+// The lists a command works on: one application's, of one file type or of all six.
+struct Selection {
+    TavSettings::AppType appType = TavSettings::AppShared;
+    QList<TavSettings::TavrelleFileType> fileTypes;
+};
+
+void addSelectionOptions(CommandLine &line)
+{
+    line.addOption(applicationOption(QStringLiteral("The application whose lists are meant (required).")));
+    line.addOption({typeOptionName,
+                    QStringLiteral("Only the list of this kind of file (default: all): %1. The simulation list holds folders.")
+                        .arg(fileTypeNames().join(QStringLiteral(", "))),
+                    QStringLiteral("TYPE")});
+}
+
+// The lists that --app and --type select, or a usage error.
+std::optional<Selection> selection(const CommandLine &line, int *exitCode)
+{
+    if (!line.isSet(QStringLiteral("app"))) {
+        *exitCode = line.usageError(QStringLiteral("name the application with --app NAME (%1)").arg(applicationNames().join(QLatin1Char('|'))));
+        return std::nullopt;
+    }
+    Selection selected;
+    const std::optional<TavSettings::AppType> appType = applicationFromName(line.value(QStringLiteral("app")));
+    if (!appType) {
+        *exitCode = line.unknownName(QStringLiteral("application"), line.value(QStringLiteral("app")), applicationNames());
+        return std::nullopt;
+    }
+    selected.appType = *appType;
+
+    if (!line.isSet(typeOptionName)) {
+        selected.fileTypes = fileTypes();
+        return selected;
+    }
+    const std::optional<TavSettings::TavrelleFileType> fileType = fileTypeFromName(line.value(typeOptionName));
+    if (!fileType) {
+        *exitCode = line.unknownName(QStringLiteral("file type"), line.value(typeOptionName), fileTypeNames());
+        return std::nullopt;
+    }
+    selected.fileTypes = {*fileType};
+    return selected;
+}
+
+bool entryExists(const QString &entry)
+{
+    return QFileInfo::exists(entry);
+}
+
+int list(const QStringList &arguments)
+{
+    CommandLine line(QStringLiteral("tavshare recent list"),
+                     QStringLiteral("Print an application's recent-file lists, most recent first. Entries whose file or\n"
+                                    "folder no longer exists are marked (missing). With --type the entries alone, one a line;\n"
+                                    "otherwise each stored list under its file type."));
+    addSelectionOptions(line);
+    line.addOption({QStringLiteral("json"), QStringLiteral("Write JSON for scripts: {type: [{path, exists}]}.")});
+    if (const std::optional<int> done = line.parse(arguments))
+        return *done;
+    int exitCode = ExitSuccess;
+    const std::optional<Selection> selected = selection(line, &exitCode);
+    if (!selected)
+        return exitCode;
+
+    if (line.isSet(QStringLiteral("json"))) {
+        QJsonObject json;
+        for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
+            QJsonArray entries;
+            for (const QString &entry : TavSettings::getRecentTavrelleFileList(fileType, selected->appType))
+                entries.append(QJsonObject{{QStringLiteral("path"), entry}, {QStringLiteral("exists"), entryExists(entry)}});
+            json.insert(fileTypeName(fileType), entries);
+        }
+        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+        return ExitSuccess;
+    }
+
+    const bool single = selected->fileTypes.size() == 1;
+    for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
+        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
+        if (!single && !entries.isEmpty())
+            out() << fileTypeName(fileType) << ":\n";
+        for (const QString &entry : entries)
+            out() << (single ? "" : "    ") << entry << (entryExists(entry) ? "" : "  (missing)") << '\n';
+    }
+    return ExitSuccess;
+}
+
+int prune(const QStringList &arguments)
+{
+    CommandLine line(QStringLiteral("tavshare recent prune"),
+                     QStringLiteral("Drop the entries whose file or folder no longer exists from an application's recent-file\n"
+                                    "lists, keeping the order of the rest. Prints each dropped entry."));
+    addSelectionOptions(line);
+    line.addOption({QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped.")});
+    if (const std::optional<int> done = line.parse(arguments))
+        return *done;
+    int exitCode = ExitSuccess;
+    const std::optional<Selection> selected = selection(line, &exitCode);
+    if (!selected)
+        return exitCode;
+    const bool dryRun = line.isSet(QStringLiteral("dry-run"));
+
+    int dropped = 0;
+    for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
+        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
+        QStringList kept;
+        for (const QString &entry : entries) {
+            if (entryExists(entry)) {
+                kept << entry;
+            } else {
+                out() << (dryRun ? "would drop " : "dropped ") << fileTypeName(fileType) << ": " << entry << '\n';
+                ++dropped;
+            }
+        }
+        if (!dryRun && kept.size() != entries.size())
+            TavSettings::setRecentTavrelleFileList(kept, fileType, selected->appType);
+    }
+    if (dryRun || dropped == 0)
+        return ExitSuccess;
+    return confirmStoreWritten();
+}
+
+} // namespace
+
+int runRecent(const QStringList &arguments)
+{
+    return dispatch(QStringLiteral("tavshare recent"), QStringLiteral("Inspect and clean the recent-file lists of the suite's applications."),
+                    {
+                        {QStringLiteral("list"), QStringLiteral("print the recent-file lists, marking entries that are gone"), list},
+                        {QStringLiteral("prune"), QStringLiteral("drop the entries whose file or folder is gone"), prune},
+                    },
+                    arguments);
+}
+
+} // namespace Tool

@@ -1,0 +1,35 @@
+#ifndef TAVSHARE_TOOL_SUITENAMES_H
+#define TAVSHARE_TOOL_SUITENAMES_H
+
+// The names a user types for the suite's applications and kinds of file.
+
+#include "TavSettings.h"
+
+#include <QCommandLineOption>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Tool {
+
+// shared, orbelle, quintara, halvex, dornel, pellaris.
+QStringList applicationNames();
+// The application a name stands for, in any case.
+std::optional<TavSettings::AppType> applicationFromName(const QString &name);
+// The option --app NAME: description followed by the accepted names.
+QCommandLineOption applicationOption(const QString &description);
+// The application's group in the preference store ("Orbelle"); empty for AppShared.
+QString applicationGroup(TavSettings::AppType appType);
+// The groups of the five applications.
+QStringList applicationGroups();
+
+// model, geometry, description, simulation, workingdir, multiimport.
+QStringList fileTypeNames();
+std::optional<TavSettings::TavrelleFileType> fileTypeFromName(const QString &name);
+QString fileTypeName(TavSettings::TavrelleFileType fileType);
+QList<TavSettings::TavrelleFileType> fileTypes();
+
+} // namespace Tool
+
+#endif // TAVSHARE_TOOL_SUITENAMES_H
