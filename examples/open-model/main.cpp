@@ -1,0 +1,63 @@
+// The road a suite application takes when the user opens a model file:
+// offer a start folder, lock the file, remember it, label what is shown, release it.
+//
+//   open-model [MODEL-FILE]
+//
+// Without an argument it creates a small model file in the temporary folder. It uses the
+// suite's real preference store, as the applications do.
+
+#include <TavSettings.h>
+#include <TavShare.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("open-model-example"));
+    QTextStream out(stdout);
+
+    QString model = app.arguments().value(1);
+    if (model.isEmpty()) {
+        model = QDir::tempPath() + QStringLiteral("/example-model.tav");
+        QFile file(model);
+        if (!file.open(QIODevice::WriteOnly)) {
+            QTextStream(stderr) << "cannot create " << model << '\n';
+            return 1;
+        }
+        file.write("compartment cytosol\n");
+    }
+    model = QFileInfo(model).absoluteFilePath();
+
+    const TavSettings::AppType editor = TavSettings::AppOrbelle;
+    out << "Preference store: " << QSettings(QStringLiteral("Zentrabio"), QStringLiteral("Tavrelle")).fileName() << '\n';
+
+    const QString startFolder = TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, editor);
+    out << "1. Start folder offered:  " << (startFolder.isEmpty() ? QStringLiteral("(none yet)") : startFolder) << '\n';
+
+    const int lock = TavShare::getLock(model);
+    out << "2. Lock " << model << " in " << TavShare::getLockFilePath() << ": " << lock
+        << (lock == 0 ? " (ours now)" : lock == 1 ? " (another process holds it)" : " (lock file unusable)") << '\n';
+    if (lock != 0)
+        return 1;
+
+    const bool remembered = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, editor, 5);
+    out << "3. Added to the recent model files: " << (remembered ? "yes" : "no") << '\n';
+    const QStringList recent = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, editor);
+    for (const QString &entry : recent)
+        out << "     " << entry << '\n';
+
+    const QString rate = TavShare::getScientificFormat(QStringLiteral("0.000125"), 2, 3, false);
+    const QString concentration = TavShare::getScientificFormat(QStringLiteral("42.5"), 2, 3, false);
+    out << "4. Labels: diffusion " << rate << ' ' << TavShare::getUnit(TavShare::UnitSquareMicrometerPerSecond)
+        << ", concentration " << concentration << ' ' << TavShare::getUnit(TavShare::UnitMolePerLiter) << '\n';
+
+    const bool released = TavShare::releaseLock(model);
+    out << "5. Lock released: " << (released ? "yes" : "no") << '\n';
+    return released ? 0 : 1;
+}
