@@ -1,0 +1,329 @@
+// Drives the built tavshare binary as a user would, against the sandbox's store and
+// temporary folder (the child processes inherit the sandbox's environment).
+
+#include "TavSettings.h"
+#include "tavtest.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+
+using App = TavSettings::AppType;
+using FileType = TavSettings::TavrelleFileType;
+
+class TestTool : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Run {
+        int exitCode = -1;
+        QString out;
+        QString err;
+        QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    };
+
+    static Run tavshare(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(TAVSHARE_TOOL), arguments);
+        Run run;
+        if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    // A value written by other means than the suite's accessors.
+    static void storeForeign(const QString &key, const QVariant &value)
+    {
+        QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue(key, value);
+    }
+    static QStringList storedKeys()
+    {
+        QStringList keys = QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
+        keys.sort();
+        return keys;
+    }
+
+    QString makeFile(const QString &name)
+    {
+        const QString path = m_files.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+        return path;
+    }
+
+    QTemporaryDir m_files;
+
+private Q_SLOTS:
+    void init()
+    {
+        TavSettings::clearAllSettings();
+    }
+
+    void helpOnEveryCommand_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        const QStringList commands = {
+            QStringLiteral("tavshare"), QStringLiteral("tavshare settings"), QStringLiteral("tavshare settings show"),
+            QStringLiteral("tavshare settings get"), QStringLiteral("tavshare settings set"), QStringLiteral("tavshare settings unset"),
+            QStringLiteral("tavshare settings reset"), QStringLiteral("tavshare settings path"), QStringLiteral("tavshare recent"),
+            QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"),
+        };
+        for (const QString &command : commands)
+            QTest::newRow(qPrintable(command)) << command.split(QLatin1Char(' ')).mid(1);
+    }
+    void helpOnEveryCommand()
+    {
+        QFETCH(QStringList, command);
+        const Run run = tavshare(command + QStringList{QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith(QStringLiteral("Usage: ") + (QStringList{QStringLiteral("tavshare")} + command).join(QLatin1Char(' '))),
+                 qPrintable(run.out));
+        QVERIFY(run.err.isEmpty());
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        auto row = [](const char *name, const QString &arguments, const QString &reason) {
+            QTest::newRow(name) << arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts) << reason;
+        };
+        row("no command", QString(), QStringLiteral("name a command"));
+        row("unknown command", QStringLiteral("frob"), QStringLiteral("unknown command 'frob'"));
+        row("no action", QStringLiteral("settings"), QStringLiteral("name a command: show, get"));
+        row("unknown action", QStringLiteral("recent frob"), QStringLiteral("use one of: list, prune"));
+        row("unknown option", QStringLiteral("settings show --frob"), QStringLiteral("'frob'"));
+        row("unknown application", QStringLiteral("settings show --app excel"), QStringLiteral("unknown application 'excel'; use one of: shared, orbelle"));
+        row("missing key", QStringLiteral("settings get"), QStringLiteral("missing KEY"));
+        row("extra argument", QStringLiteral("settings get LineSpace more"), QStringLiteral("unexpected argument 'more'"));
+        row("empty key", QStringLiteral("settings get /"), QStringLiteral("KEY is empty"));
+        row("not a number", QStringLiteral("settings set Orbelle/LineSpace ten"), QStringLiteral("'ten' is not a whole number"));
+        row("not a size", QStringLiteral("settings set Orbelle/IconSize 20,15"), QStringLiteral("write WIDTHxHEIGHT"));
+        row("not a point", QStringLiteral("settings set Orbelle/LastScreenPos 1x2"), QStringLiteral("write X,Y"));
+        row("not a flag", QStringLiteral("settings set Orbelle/VisibleVtkAxisMarker maybe"), QStringLiteral("write true or false"));
+        row("two values", QStringLiteral("settings set Orbelle/LineSpace 1 2"), QStringLiteral("exactly one value"));
+        row("negative number", QStringLiteral("settings set Orbelle/LineSpace -3"), QStringLiteral("put -- before it"));
+        row("unknown type", QStringLiteral("settings set Colour --type colour red"), QStringLiteral("unknown type 'colour'"));
+        row("type conflict", QStringLiteral("settings set LineSpace --app orbelle --type string x"), QStringLiteral("as type int"));
+        row("unset unconfirmed", QStringLiteral("settings unset Orbelle/LineSpace"), QStringLiteral("add --yes"));
+        row("reset unconfirmed", QStringLiteral("settings reset --all"), QStringLiteral("add --yes"));
+        row("reset app unconfirmed", QStringLiteral("settings reset --app orbelle"), QStringLiteral("add --yes"));
+        row("reset without scope", QStringLiteral("settings reset --yes"), QStringLiteral("either --app NAME or --all"));
+        row("reset with both scopes", QStringLiteral("settings reset --all --app orbelle --yes"), QStringLiteral("either --app NAME or --all"));
+        row("recent without app", QStringLiteral("recent list"), QStringLiteral("--app NAME"));
+        row("unknown file type", QStringLiteral("recent prune --app orbelle --type movie"), QStringLiteral("unknown file type 'movie'"));
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
+
+        const Run run = tavshare(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("--help")), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        QCOMPARE(storedKeys(), QStringList{QStringLiteral("Orbelle/LineSpace")});
+    }
+
+    void setStoresWhatTheSuiteReads()
+    {
+        const QString model = makeFile(QStringLiteral("model.tav"));
+        const QList<QStringList> commands = {
+            {QStringLiteral("LineSpace"), QStringLiteral("--app"), QStringLiteral("ORBELLE"), QStringLiteral("--"), QStringLiteral("-3")},
+            {QStringLiteral("Halvex/IconSize"), QStringLiteral("30x20")},
+            {QStringLiteral("Halvex/LastScreenPos"), QStringLiteral("(0, 0)")},
+            {QStringLiteral("VisibleVtkAxisMarker"), QStringLiteral("--app"), QStringLiteral("dornel"), QStringLiteral("off")},
+            {QStringLiteral("RecentFileList/TavrelleModelFile"), QStringLiteral("--app"), QStringLiteral("pellaris"), model, QStringLiteral("/gone.tav")},
+            {QStringLiteral("Window/Title"), QStringLiteral("µm² → 7")},
+        };
+        for (const QStringList &command : commands)
+            QCOMPARE(tavshare(QStringList{QStringLiteral("settings"), QStringLiteral("set")} + command).exitCode, 0);
+
+        QCOMPARE(TavSettings::getLineSpace(TavSettings::AppOrbelle), -3);
+        QCOMPARE(TavSettings::getLineSpace(TavSettings::AppShared), 10);
+        QCOMPARE(TavSettings::getIconSize(TavSettings::AppHalvex), QSize(30, 20));
+        QVERIFY(TavSettings::hasLastScreenPos(TavSettings::AppHalvex));
+        QCOMPARE(TavSettings::isVisibleVtkAxisMarker(TavSettings::AppDornel), false);
+        QCOMPARE(TavSettings::getRecentTavrelleFile(TavSettings::ModelFile, TavSettings::AppPellaris), model);
+        QCOMPARE(tavshare({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Window/Title")}).out, QStringLiteral("µm² → 7\n"));
+    }
+
+    void showDecodesByType()
+    {
+        const App app = TavSettings::AppQuintara;
+        TavSettings::setLineSpace(4, app);
+        TavSettings::setIconSize(QSize(24, 18), app);
+        TavSettings::setLastScreenPos(QPoint(-5, 7), app);
+        TavSettings::setPottsModelSecVisible(true, app);
+        TavSettings::setRecentTavrelleFileList({QStringLiteral("/a b.tav"), QStringLiteral("/c.tav")}, TavSettings::ModelFile, app);
+        TavSettings::setRecentTavrelleFileList({QStringLiteral("/only.tav")}, TavSettings::GeometryFile, app);
+        TavSettings::setRecentTavrelleFileList({}, TavSettings::DescriptionFile, app);
+        storeForeign(QStringLiteral("Quintara/SplineResoluition"), QStringLiteral("fine"));
+        TavSettings::setLineSpace(9, TavSettings::AppHalvex);
+
+        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("--app"), QStringLiteral("quintara")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines(), (QStringList{
+                                  QStringLiteral("Quintara/IconSize = 24x18"),
+                                  QStringLiteral("Quintara/LastScreenPos = (-5, 7)"),
+                                  QStringLiteral("Quintara/LineSpace = 4"),
+                                  QStringLiteral("Quintara/PottsModelSecVisibleStatus = true"),
+                                  QStringLiteral("Quintara/RecentFileList/TavrelleDescriptionFile = (empty list)"),
+                                  QStringLiteral("Quintara/RecentFileList/TavrelleGeometryFile:"),
+                                  QStringLiteral("    /only.tav"),
+                                  QStringLiteral("Quintara/RecentFileList/TavrelleModelFile:"),
+                                  QStringLiteral("    /a b.tav"),
+                                  QStringLiteral("    /c.tav"),
+                                  QStringLiteral("Quintara/SplineResoluition = fine   [holds 'fine', not a whole number; the suite reads 0]"),
+                              }));
+
+        const Run json = tavshare({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("--json")});
+        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(object.size(), 9);
+        QCOMPARE(object.value(QStringLiteral("Halvex/LineSpace")).toInt(), 9);
+        QCOMPARE(object.value(QStringLiteral("Quintara/IconSize")).toObject().value(QStringLiteral("width")).toInt(), 24);
+        QCOMPARE(object.value(QStringLiteral("Quintara/LastScreenPos")).toObject().value(QStringLiteral("x")).toInt(), -5);
+        QCOMPARE(object.value(QStringLiteral("Quintara/PottsModelSecVisibleStatus")).toBool(), true);
+        QCOMPARE(object.value(QStringLiteral("Quintara/RecentFileList/TavrelleGeometryFile")).toArray().size(), 1);
+    }
+
+    void getReportsWhatIsNotThere_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("absent") << QStringLiteral("Orbelle/IconSize") << QStringLiteral("nothing is stored under Orbelle/IconSize");
+        QTest::newRow("group") << QStringLiteral("Orbelle") << QStringLiteral("Orbelle is a group of values");
+    }
+    void getReportsWhatIsNotThere()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, reason);
+        TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
+        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("get"), key});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: ") + reason) && run.err.count(QLatin1Char('\n')) == 1, qPrintable(run.err));
+    }
+
+    void removals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("remaining");
+        const QString shared = QStringLiteral("LineSpace");
+        const QString orbelleModels = QStringLiteral("Orbelle/RecentFileList/TavrelleModelFile");
+        const QString orbelleFolders = QStringLiteral("Orbelle/RecentFileList/TavrelleSimulationFolder");
+        const QString orbelleLines = QStringLiteral("Orbelle/LineSpace");
+        const QString halvexLines = QStringLiteral("Halvex/LineSpace");
+        QTest::newRow("unset subtree") << QStringList{QStringLiteral("unset"), QStringLiteral("RecentFileList"), QStringLiteral("--app"), QStringLiteral("orbelle")}
+                                       << QStringList{halvexLines, shared, orbelleLines};
+        QTest::newRow("unset shared key") << QStringList{QStringLiteral("unset"), shared}
+                                          << QStringList{halvexLines, orbelleLines, orbelleModels, orbelleFolders};
+        QTest::newRow("reset application") << QStringList{QStringLiteral("reset"), QStringLiteral("--app"), QStringLiteral("Orbelle")}
+                                           << QStringList{halvexLines, shared};
+        QTest::newRow("reset shared") << QStringList{QStringLiteral("reset"), QStringLiteral("--app"), QStringLiteral("shared")}
+                                      << QStringList{halvexLines, orbelleLines, orbelleModels, orbelleFolders};
+        QTest::newRow("reset all") << QStringList{QStringLiteral("reset"), QStringLiteral("--all")} << QStringList{};
+    }
+    void removals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, remaining);
+        TavSettings::setLineSpace(1, TavSettings::AppShared);
+        TavSettings::setLineSpace(2, TavSettings::AppOrbelle);
+        TavSettings::setLineSpace(3, TavSettings::AppHalvex);
+        TavSettings::setRecentTavrelleFileList({QStringLiteral("/m")}, TavSettings::ModelFile, TavSettings::AppOrbelle);
+        TavSettings::setRecentTavrelleFileList({QStringLiteral("/s")}, TavSettings::SimulationFolder, TavSettings::AppOrbelle);
+
+        const Run run = tavshare(QStringList{QStringLiteral("settings")} + arguments + QStringList{QStringLiteral("--yes")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith(QStringLiteral("removed ")), qPrintable(run.out));
+        QStringList expected = remaining;
+        expected.sort();
+        QCOMPARE(storedKeys(), expected);
+
+        // Nothing left to remove under that key is a failure, not a silent success.
+        if (arguments.first() == QLatin1String("unset"))
+            QCOMPARE(tavshare(QStringList{QStringLiteral("settings")} + arguments + QStringList{QStringLiteral("--yes")}).exitCode, 1);
+    }
+
+    void unwritableStoreFails()
+    {
+        // A folder where the store file should be: no process can write it, root included.
+        QFile::remove(TavTest::storeFile());
+        QVERIFY(QDir().mkpath(TavTest::storeFile()));
+        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("Orbelle/LineSpace"), QStringLiteral("4")});
+        QVERIFY(QDir(TavTest::storeFile()).removeRecursively());
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: cannot write the preference store ")), qPrintable(run.err));
+    }
+
+    void recentListMarksMissingEntries()
+    {
+        const QString model = makeFile(QStringLiteral("list.tav"));
+        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
+        TavSettings::setRecentTavrelleFileList({gone, model}, TavSettings::ModelFile, TavSettings::AppDornel);
+        TavSettings::setRecentTavrelleFileList({m_files.path()}, TavSettings::SimulationFolder, TavSettings::AppDornel);
+
+        const QStringList recentList{QStringLiteral("recent"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("dornel")};
+        Run run = tavshare(recentList + QStringList{QStringLiteral("--type"), QStringLiteral("model")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines(), (QStringList{gone + QStringLiteral("  (missing)"), model}));
+
+        run = tavshare(recentList);
+        QCOMPARE(run.lines(), (QStringList{QStringLiteral("model:"), QStringLiteral("    ") + gone + QStringLiteral("  (missing)"),
+                                           QStringLiteral("    ") + model, QStringLiteral("simulation:"), QStringLiteral("    ") + m_files.path()}));
+
+        run = tavshare(recentList + QStringList{QStringLiteral("--json")});
+        const QJsonArray models = QJsonDocument::fromJson(run.out.toUtf8()).object().value(QStringLiteral("model")).toArray();
+        QCOMPARE(models.size(), 2);
+        QCOMPARE(models.at(0).toObject().value(QStringLiteral("exists")).toBool(), false);
+        QCOMPARE(models.at(1).toObject().value(QStringLiteral("path")).toString(), model);
+    }
+
+    void recentPruneKeepsOrder_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("modelsPruned");
+        QTest::addColumn<bool>("foldersPruned");
+        QTest::newRow("every type") << QStringList{} << true << true;
+        QTest::newRow("one type") << QStringList{QStringLiteral("--type"), QStringLiteral("simulation")} << false << true;
+        QTest::newRow("dry run") << QStringList{QStringLiteral("--dry-run")} << false << false;
+    }
+    void recentPruneKeepsOrder()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, modelsPruned);
+        QFETCH(bool, foldersPruned);
+        const QString first = makeFile(QStringLiteral("first.tav"));
+        const QString second = makeFile(QStringLiteral("second.tav"));
+        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
+        const QStringList models{gone, second, gone + QStringLiteral("2"), first};
+        const QStringList folders{m_files.filePath(QStringLiteral("gone-folder")), m_files.path()};
+        TavSettings::setRecentTavrelleFileList(models, TavSettings::ModelFile, TavSettings::AppHalvex);
+        TavSettings::setRecentTavrelleFileList(folders, TavSettings::SimulationFolder, TavSettings::AppHalvex);
+        TavSettings::setRecentTavrelleFileList(models, TavSettings::ModelFile, TavSettings::AppPellaris);
+
+        const Run run = tavshare(QStringList{QStringLiteral("recent"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("halvex")} + options);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("simulation: ") + folders.first()), qPrintable(run.out));
+        const QStringList prunedModels{second, first};
+        const QStringList prunedFolders{m_files.path()};
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex), modelsPruned ? prunedModels : models);
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::SimulationFolder, TavSettings::AppHalvex),
+                 foldersPruned ? prunedFolders : folders);
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppPellaris), models);
+    }
+};
+
+TAVTEST_MAIN(TestTool)
+#include "tst_tool.moc"
