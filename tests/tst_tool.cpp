@@ -77,7 +77,7 @@ private Q_SLOTS:
             QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"),
         };
         for (const QString &command : commands)
-            QTest::newRow(qPrintable(command)) << command.split(QLatin1Char(' ')).mid(1);
+            QTest::newRow(qPrintable(command)) << QStringList(command.split(QLatin1Char(' ')).mid(1));
     }
     void helpOnEveryCommand()
     {
