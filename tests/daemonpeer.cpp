@@ -4,6 +4,9 @@
 //                                     and "term" on termCaught(), after which it quits
 //   daemonpeer burst PID SIGNAL COUNT sends SIGNAL ("HUP" or "TERM") COUNT times to PID
 //   daemonpeer list-fds               prints the target of every open descriptor
+//   daemonpeer construct-with-free-descriptors N
+//                                     lowers the descriptor limit so that only N more fit,
+//                                     constructs a Daemon and prints "constructed"
 
 #include "Daemon.h"
 
@@ -11,7 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -40,6 +45,25 @@ int serve(int argc, char *argv[])
     });
     printLine("ready");
     return daemon.exec();
+}
+
+int constructWithFreeDescriptors(int argc, char *argv[], int wanted)
+{
+    int limit = 0;
+    for (int free = 0; free < wanted; ++limit) {
+        if (::fcntl(limit, F_GETFD) == -1)
+            ++free;
+    }
+    rlimit descriptors;
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    descriptors.rlim_cur = rlim_t(limit);
+    if (::setrlimit(RLIMIT_NOFILE, &descriptors) != 0)
+        return 1;
+
+    qInstallMessageHandler(printMessage);
+    Daemon daemon(argc, argv);
+    printLine("constructed");
+    return 0;
 }
 
 int burst(pid_t pid, const char *signalName, long count)
@@ -79,6 +103,9 @@ int main(int argc, char *argv[])
         return burst(pid_t(std::atol(argv[2])), argv[3], std::atol(argv[4]));
     if (command == "list-fds")
         return listFileDescriptors();
-    std::fputs("usage: daemonpeer serve | burst PID HUP|TERM COUNT | list-fds\n", stderr);
+    if (command == "construct-with-free-descriptors" && argc == 3)
+        return constructWithFreeDescriptors(argc, argv, std::atoi(argv[2]));
+    std::fputs("usage: daemonpeer serve | burst PID HUP|TERM COUNT | list-fds"
+               " | construct-with-free-descriptors N\n", stderr);
     return 2;
 }
