@@ -129,7 +129,9 @@ public:
     static double getAngleFromDegree(double degree);
     // angle * 180 / pi.
     static double getDegreeFromAngle(double angle);
-    // The same direction in [-pi, pi]; NaN and infinities give NaN.
+    // The same direction in [-pi, pi], by adding 2 pi step by step with the rounding of
+    // each step; beyond a thousand turns from zero by the exact remainder. NaN and
+    // infinities give NaN.
     static double getAngleBetweenPis(double angle);
     // The direction halfway along the counter-clockwise arc from firstAngle to
     // secondAngle, in [-pi, pi].
