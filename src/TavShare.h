@@ -113,6 +113,7 @@ public:
     // without withZeroEndAfterDecimal the trailing zeros of the decimals are dropped.
     // Blank text gives an empty string; text that is no number comes back unchanged with
     // a debug message; another dataFormat logs and formats the text as it stands.
+    // Precision above 1074, the most decimals a double has, converts as 1074.
     static QString getScientificFormat(const QString &numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal);
 
     // --- Names ---
