@@ -8,7 +8,6 @@ class TestNameValidation : public QObject
 
 private slots:
     void listInItsOrder();
-    void listIsACopy();
     void firstForbiddenString_data();
     void firstForbiddenString();
 };
@@ -18,14 +17,6 @@ void TestNameValidation::listInItsOrder()
     const QStringList expected{QStringLiteral(";"), QStringLiteral("("), QStringLiteral(")"), QStringLiteral("\""),
                                QStringLiteral("!"), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("xml")};
     QCOMPARE(TavShare::listOfIllegalChars(), expected);
-}
-
-void TestNameValidation::listIsACopy()
-{
-    QStringList first = TavShare::listOfIllegalChars();
-    first.clear();
-    QCOMPARE(TavShare::listOfIllegalChars().size(), 8);
-    QCOMPARE(TavShare::hasIllegalChars(QStringLiteral("a;b")), QStringLiteral(";"));
 }
 
 void TestNameValidation::firstForbiddenString_data()

@@ -18,7 +18,6 @@ private slots:
     void unlistedUnitLogsItsValue();
     void unlistedUnicodeTypeLogs_data();
     void unlistedUnicodeTypeLogs();
-    void changingAResultLeavesTheNextAlone();
 };
 
 // The exact UTF-16 units: the micro sign is U+00B5, never the Greek mu U+03BC.
@@ -130,16 +129,6 @@ void TestUnits::unlistedUnicodeTypeLogs()
     QVERIFY(TavShare::getUnicodeString(TavShare::UnicodeType(unicodeType)).isNull());
     QCOMPARE(capture.texts(), QStringList{QStringLiteral("no unicode type defined")});
     QCOMPARE(capture.messages().first().type, QtDebugMsg);
-}
-
-void TestUnits::changingAResultLeavesTheNextAlone()
-{
-    QString unit = TavShare::getUnit(TavShare::UnitMicrometer);
-    unit[0] = QLatin1Char('u');
-    QString sign = TavShare::getUnicodeString(TavShare::UnicodeMicroSign);
-    sign[0] = QLatin1Char('u');
-    QCOMPARE(TavShare::getUnit(TavShare::UnitMicrometer), units(u"\u00B5m"));
-    QCOMPARE(TavShare::getUnicodeString(TavShare::UnicodeMicroSign), units(u"\u00B5"));
 }
 
 TAVTEST_MAIN(TestUnits)
