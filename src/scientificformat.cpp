@@ -6,7 +6,7 @@ namespace {
 
 // No double has more exact decimals than the smallest subnormal, 2^-1074. A larger
 // precision only makes QString::number pad with zeros, and one near INT_MAX would ask it
-// for gigabytes; the zeros that the cap leaves out are those the trimming would drop.
+// for gigabytes. All the cap leaves out is padding.
 constexpr int maxConversionPrecision = 1074;
 
 bool isBlank(const QString &text)
