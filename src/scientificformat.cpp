@@ -18,19 +18,21 @@ bool isBlank(const QString &text)
     return true;
 }
 
-// Drops the zeros at the end of the decimals before the exponent, then a point left at
-// their end. The first zero always goes; every further one only while fewer than
-// precision + 1 are gone, which is what stops an unconverted text or a negative precision
-// early. Works in place: the caller's freshly converted text is not copied.
+// Drops the zeros at the end of the decimals of the mantissa (the text before the first
+// lower-case 'e'), then a point left at its end. The first zero always goes; every further
+// one only while fewer than precision + 1 are gone, which is what stops an unconverted text
+// or a negative precision early. Works in place: a freshly converted text is not copied.
 void removeTrailingZeros(QString &text, int precision)
 {
-    const auto exponentStart = text.indexOf(QLatin1Char('e'));
-    const auto mantissaEnd = exponentStart < 0 ? text.size() : exponentStart;
-    if (mantissaEnd == 0 || text.lastIndexOf(QLatin1Char('.'), mantissaEnd - 1) < 0)
+    const QChar *const characters = text.constData();
+    qsizetype mantissaEnd = 0;
+    bool hasPoint = false;
+    for (; mantissaEnd < text.size() && characters[mantissaEnd] != QLatin1Char('e'); ++mantissaEnd)
+        hasPoint = hasPoint || characters[mantissaEnd] == QLatin1Char('.');
+    if (!hasPoint)
         return;
 
-    const QChar *const characters = text.constData();
-    auto end = mantissaEnd;
+    qsizetype end = mantissaEnd;
     int removed = 0;
     while (characters[end - 1] == QLatin1Char('0')) {
         --end;
