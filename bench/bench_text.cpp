@@ -62,6 +62,8 @@ BENCHMARK_CAPTURE(BM_AngleBetweenPis, just_below_limit, repeatedAdditionLimit);
 BENCHMARK_CAPTURE(BM_AngleBetweenPis, minus_just_below_limit, -repeatedAdditionLimit);
 BENCHMARK_CAPTURE(BM_AngleBetweenPis, just_above_limit, repeatedAdditionLimit + 1.0);
 BENCHMARK_CAPTURE(BM_AngleBetweenPis, 1e300, 1e300);
+// The remainder's time grows with the exponent: the largest double is its slowest case.
+BENCHMARK_CAPTURE(BM_AngleBetweenPis, largest_finite, std::numeric_limits<double>::max());
 BENCHMARK_CAPTURE(BM_AngleBetweenPis, inf, std::numeric_limits<double>::infinity());
 BENCHMARK_CAPTURE(BM_AngleBetweenPis, nan, std::numeric_limits<double>::quiet_NaN());
 
