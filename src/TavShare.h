@@ -113,6 +113,7 @@ public:
     // without withZeroEndAfterDecimal the trailing zeros of the decimals are dropped.
     // Blank text gives an empty string; text that is no number comes back unchanged with
     // a debug message; another dataFormat logs and formats the text as it stands.
+    // Precision above 1074, the most decimals a double has, converts as 1074.
     static QString getScientificFormat(const QString &numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal);
 
     // --- Names ---
@@ -129,7 +130,9 @@ public:
     static double getAngleFromDegree(double degree);
     // angle * 180 / pi.
     static double getDegreeFromAngle(double angle);
-    // The same direction in [-pi, pi]; NaN and infinities give NaN.
+    // The same direction in [-pi, pi], by adding 2 pi step by step with the rounding of
+    // each step; beyond a thousand turns from zero by the exact remainder. NaN and
+    // infinities give NaN.
     static double getAngleBetweenPis(double angle);
     // The direction halfway along the counter-clockwise arc from firstAngle to
     // secondAngle, in [-pi, pi].

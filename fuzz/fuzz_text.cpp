@@ -1,0 +1,86 @@
+// Hostile input for the text operations: any text, format and precision for the number
+// formatting, any text as a name, any double as an angle and any value as a unit.
+//
+// Input layout: flags byte (bit 0 keeps trailing zeros, bit 1 reads the text as raw
+// UTF-16 instead of Latin-1), dataFormat byte (signed), precision (4 bytes), angle (8
+// bytes), then the text.
+
+#include <TavShare.h>
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr double pi = 3.141592653589793;
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &)
+{
+}
+
+template<typename T>
+T take(const uint8_t *&data)
+{
+    T value;
+    std::memcpy(&value, data, sizeof value);
+    data += sizeof value;
+    return value;
+}
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool isAngle(double angle)
+{
+    return std::isnan(angle) || (angle >= -pi && angle <= pi);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Bad numbers are logged; the log is not what is being tested.
+    qInstallMessageHandler(discardMessage);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    constexpr size_t headerSize = 2 + sizeof(int32_t) + sizeof(double);
+    if (size < headerSize)
+        return 0;
+    const uint8_t *const end = data + size;
+
+    const uint8_t flags = take<uint8_t>(data);
+    const int dataFormat = take<int8_t>(data);
+    const int precision = take<int32_t>(data);
+    const double angle = take<double>(data);
+
+    const bool withZeroEndAfterDecimal = flags & 1;
+    const QString text = (flags & 2)
+        ? QString(reinterpret_cast<const QChar *>(data), int((end - data) / sizeof(QChar)))
+        : QString::fromLatin1(reinterpret_cast<const char *>(data), int(end - data));
+
+    const QString formatted = TavShare::getScientificFormat(text, dataFormat, precision, withZeroEndAfterDecimal);
+    // Never longer than the input or a converted number of at most 1074 decimals.
+    require(formatted.size() <= qMax(text.size(), 1500));
+
+    const QString found = TavShare::hasIllegalChars(text);
+    require(found.isNull() || (TavShare::listOfIllegalChars().contains(found) && text.contains(found)));
+
+    require(isAngle(TavShare::getAngleBetweenPis(angle)));
+    require(isAngle(TavShare::getMiddleAngleBetweenPis(angle, -angle)));
+    require(isAngle(TavShare::getMiddleAngleBetweenPis(angle, TavShare::getAngleFromDegree(angle))));
+
+    TavShare::getUnit(TavShare::UnitType(precision));
+    return 0;
+}

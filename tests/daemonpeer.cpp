@@ -1,0 +1,111 @@
+// A second process for tst_daemon:
+//   daemonpeer serve                  runs a Daemon; prints "ready", "hup" per hupCaught(),
+//                                     "message <percent-encoded text>" per debug message,
+//                                     and "term" on termCaught(), after which it quits
+//   daemonpeer burst PID SIGNAL COUNT sends SIGNAL ("HUP" or "TERM") COUNT times to PID
+//   daemonpeer list-fds               prints the target of every open descriptor
+//   daemonpeer construct-with-free-descriptors N
+//                                     lowers the descriptor limit so that only N more fit,
+//                                     constructs a Daemon and prints "constructed"
+
+#include "Daemon.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+void printLine(const QByteArray &line)
+{
+    std::fputs(line.constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void printMessage(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    printLine("message " + text.toUtf8().toPercentEncoding());
+}
+
+int serve(int argc, char *argv[])
+{
+    qInstallMessageHandler(printMessage);
+    Daemon daemon(argc, argv);
+    QObject::connect(&daemon, &Daemon::hupCaught, [] { printLine("hup"); });
+    QObject::connect(&daemon, &Daemon::termCaught, &daemon, [&daemon] {
+        printLine("term");
+        daemon.quit();
+    });
+    printLine("ready");
+    return daemon.exec();
+}
+
+int constructWithFreeDescriptors(int argc, char *argv[], int wanted)
+{
+    int limit = 0;
+    for (int free = 0; free < wanted; ++limit) {
+        if (::fcntl(limit, F_GETFD) == -1)
+            ++free;
+    }
+    rlimit descriptors;
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    descriptors.rlim_cur = rlim_t(limit);
+    if (::setrlimit(RLIMIT_NOFILE, &descriptors) != 0)
+        return 1;
+
+    qInstallMessageHandler(printMessage);
+    Daemon daemon(argc, argv);
+    printLine("constructed");
+    return 0;
+}
+
+int burst(pid_t pid, const char *signalName, long count)
+{
+    const int signalNumber = std::strcmp(signalName, "TERM") == 0 ? SIGTERM : SIGHUP;
+    for (long i = 0; i < count; ++i) {
+        if (::kill(pid, signalNumber) != 0)
+            return 1;
+    }
+    return 0;
+}
+
+int listFileDescriptors()
+{
+    DIR *dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return 1;
+    while (const dirent *entry = ::readdir(dir)) {
+        char target[256];
+        const QByteArray link = QByteArray("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+        if (length > 0)
+            printLine(QByteArray(target, int(length)));
+    }
+    ::closedir(dir);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QByteArray command = argc > 1 ? argv[1] : "";
+    if (command == "serve")
+        return serve(argc, argv);
+    if (command == "burst" && argc == 5)
+        return burst(pid_t(std::atol(argv[2])), argv[3], std::atol(argv[4]));
+    if (command == "list-fds")
+        return listFileDescriptors();
+    if (command == "construct-with-free-descriptors" && argc == 3)
+        return constructWithFreeDescriptors(argc, argv, std::atoi(argv[2]));
+    std::fputs("usage: daemonpeer serve | burst PID HUP|TERM COUNT | list-fds"
+               " | construct-with-free-descriptors N\n", stderr);
+    return 2;
+}
