@@ -116,24 +116,26 @@ int prune(const QStringList &arguments)
         return exitCode;
     const bool dryRun = line.isSet(QStringLiteral("dry-run"));
 
-    int dropped = 0;
+    QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
         const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
         QStringList kept;
         for (const QString &entry : entries) {
-            if (entryExists(entry)) {
+            if (entryExists(entry))
                 kept << entry;
-            } else {
-                out() << (dryRun ? "would drop " : "dropped ") << fileTypeName(fileType) << ": " << entry << '\n';
-                ++dropped;
-            }
+            else
+                dropped << fileTypeName(fileType) + QStringLiteral(": ") + entry;
         }
         if (!dryRun && kept.size() != entries.size())
             TavSettings::setRecentTavrelleFileList(kept, fileType, selected->appType);
     }
-    if (dryRun || dropped == 0)
-        return ExitSuccess;
-    return confirmStoreWritten();
+    if (!dryRun && !dropped.isEmpty()) {
+        if (const int exitCode = confirmStoreWritten())
+            return exitCode;
+    }
+    for (const QString &entry : dropped)
+        out() << (dryRun ? "would drop " : "dropped ") << entry << '\n';
+    return ExitSuccess;
 }
 
 } // namespace
