@@ -1,1 +1,73 @@
 #include "TavShare.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Case-insensitive order; strings that differ only in case are ordered by their code
+// units, so that the order is total and the sort result does not depend on the input order.
+bool caseInsensitiveLessThan(const QString &a, const QString &b)
+{
+    const QString lowerA = a.toLower();
+    const QString lowerB = b.toLower();
+    if (lowerA == lowerB)
+        return a < b;
+    return lowerA < lowerB;
+}
+
+} // namespace
+
+QList<QStringList> TavShare::removeRedundantItem(const QList<QStringList> &table)
+{
+    // Hashing whole rows finds the duplicates in linear time; comparing every row with
+    // every kept row would make large tables quadratic.
+    QSet<QStringList> seenRows;
+    seenRows.reserve(table.size());
+    QHash<QString, QList<QStringList>> groups; // first occurrences, in input order
+    for (const QStringList &row : table) {
+        if (row.isEmpty())
+            continue; // no first cell to group it by
+        const auto sizeBefore = seenRows.size();
+        seenRows.insert(row);
+        if (seenRows.size() != sizeBefore)
+            groups[row.first()].append(row);
+    }
+
+    QStringList keys = groups.keys();
+    std::sort(keys.begin(), keys.end());
+
+    QList<QStringList> result;
+    result.reserve(seenRows.size());
+    for (const QString &key : std::as_const(keys)) {
+        // Applications rely on the latest first occurrence leading its group.
+        const QList<QStringList> group = groups.value(key);
+        std::copy(group.crbegin(), group.crend(), std::back_inserter(result));
+    }
+    return result;
+}
+
+QList<QStringList> TavShare::getFilteredList(const QList<QStringList> &table, const QStringList &values, int column)
+{
+    QList<QStringList> result;
+    if (column < 0)
+        return result;
+
+    const QSet<QString> acceptedValues(values.cbegin(), values.cend());
+    for (const QStringList &row : table) {
+        if (row.size() <= column)
+            continue;
+        const QString &cell = row.at(column);
+        if (!cell.isEmpty() && acceptedValues.contains(cell))
+            result.append(row);
+    }
+    return result;
+}
+
+void TavShare::tavQStringListSortCaseInSensitive(QStringList &list)
+{
+    std::sort(list.begin(), list.end(), caseInsensitiveLessThan);
+}
