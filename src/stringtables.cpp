@@ -44,7 +44,7 @@ QList<QStringList> TavShare::removeRedundantItem(const QList<QStringList> &table
     result.reserve(seenRows.size());
     for (const QString &key : std::as_const(keys)) {
         // Applications rely on the latest first occurrence leading its group.
-        const QList<QStringList> group = groups.value(key);
+        const QList<QStringList> &group = *groups.constFind(key);
         std::copy(group.crbegin(), group.crend(), std::back_inserter(result));
     }
     return result;
