@@ -43,7 +43,8 @@ QList<QStringList> TavShare::removeRedundantItem(const QList<QStringList> &table
     QList<QStringList> result;
     result.reserve(seenRows.size());
     for (const QString &key : std::as_const(keys)) {
-        // Applications rely on the latest first occurrence leading its group.
+        // The latest first occurrence leads its group, as the applications have always
+        // received it.
         const QList<QStringList> &group = *groups.constFind(key);
         std::copy(group.crbegin(), group.crend(), std::back_inserter(result));
     }
