@@ -4,7 +4,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -19,22 +19,40 @@ bool caseInsensitiveLessThan(const QString &a, const QString &b)
     return lowerA < lowerB;
 }
 
+// A row of the table being de-duplicated, hashed and compared where it stands, without
+// copying it into the set of rows seen.
+struct RowInTable {
+    const QStringList *row;
+};
+
+bool operator==(RowInTable a, RowInTable b)
+{
+    return *a.row == *b.row;
+}
+
+using HashValue = decltype(qHash(QStringList()));
+
+HashValue qHash(RowInTable rowInTable, HashValue seed)
+{
+    return qHash(*rowInTable.row, seed);
+}
+
 } // namespace
 
 QList<QStringList> TavShare::removeRedundantItem(const QList<QStringList> &table)
 {
     // Hashing whole rows finds the duplicates in linear time; comparing every row with
     // every kept row would make large tables quadratic.
-    QSet<QStringList> seenRows;
+    QSet<RowInTable> seenRows;
     seenRows.reserve(table.size());
-    QHash<QString, QList<QStringList>> groups; // first occurrences, in input order
+    QHash<QString, std::vector<const QStringList *>> groups; // first occurrences, in input order
     for (const QStringList &row : table) {
         if (row.isEmpty())
             continue; // no first cell to group it by
         const auto sizeBefore = seenRows.size();
-        seenRows.insert(row);
+        seenRows.insert(RowInTable{&row});
         if (seenRows.size() != sizeBefore)
-            groups[row.first()].append(row);
+            groups[row.first()].push_back(&row);
     }
 
     QStringList keys = groups.keys();
@@ -45,8 +63,9 @@ QList<QStringList> TavShare::removeRedundantItem(const QList<QStringList> &table
     for (const QString &key : std::as_const(keys)) {
         // The latest first occurrence leads its group, as the applications have always
         // received it.
-        const QList<QStringList> &group = *groups.constFind(key);
-        std::copy(group.crbegin(), group.crend(), std::back_inserter(result));
+        const std::vector<const QStringList *> &group = *groups.constFind(key);
+        for (auto row = group.crbegin(); row != group.crend(); ++row)
+            result.append(**row);
     }
     return result;
 }
