@@ -10,8 +10,8 @@
 #include <locale>
 #include <sstream>
 
-// Seeded in its own definition: a default construction that ran after a reseeding in
-// another file's initialiser would leave every process with the same sequence.
+// Seeded in its own definition, so that whatever the order of static initialisation no
+// program ever sees Boost's default-seeded state and its ever-same sequence.
 boost::mt19937 TavShare::MersenneTwister(static_cast<std::uint32_t>(std::time(nullptr)));
 
 QUuid TavShare::boostUuid2QUuid(const boost::uuids::uuid &uuid)
