@@ -2,6 +2,7 @@
 // temporary folder (the child processes inherit the sandbox's environment).
 
 #include "TavSettings.h"
+#include "TavShare.h"
 #include "tavtest.h"
 
 #include <QJsonArray>
@@ -25,9 +26,10 @@ private:
         QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
     };
 
-    static Run tavshare(const QStringList &arguments)
+    static Run tavshare(const QStringList &arguments, const QString &workingDirectory = QString())
     {
         QProcess process;
+        process.setWorkingDirectory(workingDirectory);
         process.start(QStringLiteral(TAVSHARE_TOOL), arguments);
         Run run;
         if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit)
@@ -48,6 +50,31 @@ private:
         QStringList keys = QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
         keys.sort();
         return keys;
+    }
+
+    // Takes the locks as a process of the application would.
+    static void takeLocks(const QString &application, const QStringList &files)
+    {
+        const QString ownName = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(application);
+        for (const QString &file : files)
+            QCOMPARE(TavShare::getLock(file), 0);
+        QCoreApplication::setApplicationName(ownName);
+    }
+    static QString lockFile(const QString &application)
+    {
+        return QDir::tempPath() + QLatin1Char('/') + application + QStringLiteral(".lock");
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+    static void writeFile(const QString &path, const QByteArray &content)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(path));
     }
 
     QString makeFile(const QString &name)
@@ -74,7 +101,8 @@ private Q_SLOTS:
             QStringLiteral("tavshare"), QStringLiteral("tavshare settings"), QStringLiteral("tavshare settings show"),
             QStringLiteral("tavshare settings get"), QStringLiteral("tavshare settings set"), QStringLiteral("tavshare settings unset"),
             QStringLiteral("tavshare settings reset"), QStringLiteral("tavshare settings path"), QStringLiteral("tavshare recent"),
-            QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"),
+            QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"), QStringLiteral("tavshare format"),
+            QStringLiteral("tavshare unit"), QStringLiteral("tavshare ack"),
         };
         for (const QString &command : commands)
             QTest::newRow(qPrintable(command)) << QStringList(command.split(QLatin1Char(' ')).mid(1));
@@ -120,6 +148,14 @@ private Q_SLOTS:
         row("reset with both scopes", QStringLiteral("settings reset --all --app orbelle --yes"), QStringLiteral("either --app NAME or --all"));
         row("recent without app", QStringLiteral("recent list"), QStringLiteral("--app NAME"));
         row("unknown file type", QStringLiteral("recent prune --app orbelle --type movie"), QStringLiteral("unknown file type 'movie'"));
+        row("not a number to format", QStringLiteral("format 1,5"), QStringLiteral("'1,5' is not a number"));
+        row("no number", QStringLiteral("format --"), QStringLiteral("missing NUMBER"));
+        row("unknown notation", QStringLiteral("format 1 --notation engineering"), QStringLiteral("use one of: exponent, fixed, auto"));
+        row("negative precision", QStringLiteral("format 1 --precision -1"), QStringLiteral("from 0 to 99"));
+        row("negative number to format", QStringLiteral("format -0.5"), QStringLiteral("tavshare format ... -- -0.5"));
+        row("unknown unit", QStringLiteral("unit furlong"), QStringLiteral("unknown unit 'furlong'"));
+        row("unit out of range", QStringLiteral("unit 15"), QStringLiteral("unknown unit '15'"));
+        row("unknown library", QStringLiteral("ack --libs boost,gtk"), QStringLiteral("unknown library 'gtk'"));
     }
     void usageErrors()
     {
@@ -133,6 +169,57 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(QStringLiteral("--help")), qPrintable(run.err));
         QCOMPARE(run.out, QString());
         QCOMPARE(storedKeys(), QStringList{QStringLiteral("Orbelle/LineSpace")});
+    }
+
+    void textCommands_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("exponent") << "format 120000 --notation exponent --precision 3" << "1.2e+05";
+        QTest::newRow("exponent keeping zeros") << "format 120000 --notation exponent --precision 3 --keep-zeros" << "1.200e+05";
+        QTest::newRow("auto at the upper limit") << "format 100 --precision 2" << "100";
+        QTest::newRow("auto above it") << "format 250 --precision 2" << "2.5e+02";
+        QTest::newRow("negative after --") << "format --precision 2 -- -0.001" << "-1e-03";
+        QTest::newRow("default precision") << "format 0.5 --notation fixed --keep-zeros" << "0.500000";
+        QTest::newRow("unit by enumerator") << "unit UnitSquareMicrometerPerSecond" << "µm²/s";
+        QTest::newRow("unit by short name") << "unit MICROMETER" << "µm";
+        QTest::newRow("unit by value") << "unit 1" << "l/mol·s";
+        QTest::newRow("version") << "--version" << "tavshare 2.3.1 (build revision 5178)";
+    }
+    void textCommands()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, output);
+        const Run run = tavshare(arguments.split(QLatin1Char(' ')));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, output + QLatin1Char('\n'));
+        QCOMPARE(run.err, QString());
+    }
+
+    void unitListShowsEveryUnit()
+    {
+        const Run run = tavshare({QStringLiteral("unit")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines().size(), 15);
+        QCOMPARE(run.lines().first(), QStringLiteral("   0  UnitSquareMicrometerPerSecond    µm²/s"));
+        QCOMPARE(run.lines().last(), QStringLiteral("  14  UnitMicrometer                   µm"));
+    }
+
+    void acknowledgements()
+    {
+        Run run = tavshare({QStringLiteral("ack"), QStringLiteral("--app"), QStringLiteral("orbelle"), QStringLiteral("--experimental"),
+                            QStringLiteral("--libs"), QStringLiteral("boost"), QStringLiteral("--libs"), QStringLiteral("Qt-Examples")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith(QStringLiteral("Orbelle\nVer 2.3.1 \n\nThis is an experimental (NOT AN OFFICIAL) release. \n\n")),
+                 qPrintable(run.out));
+        QVERIFY(run.out.contains(QStringLiteral("\n* Boost\t")));
+        QVERIFY(run.out.contains(QStringLiteral("Used under the BSD\n")));
+        QVERIFY(!run.out.contains(QStringLiteral("Used under the LGPL 2.1")));
+
+        run = tavshare({QStringLiteral("ack"), QStringLiteral("--libs"), QStringLiteral("all")});
+        QVERIFY(run.out.startsWith(QStringLiteral("tavshare\nVer ")));
+        const QStringList credits = run.out.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^ ?\\* ")));
+        QCOMPARE(credits.size(), 15);
     }
 
     void setStoresWhatTheSuiteReads()

@@ -51,6 +51,7 @@ public:
     bool isSet(const QString &name) const { return m_parser.isSet(name); }
     bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
     QString value(const QString &name) const { return m_parser.value(name); }
+    QStringList values(const QString &name) const { return m_parser.values(name); }
     QStringList positionalArguments() const { return m_parser.positionalArguments(); }
 
     // Writes "<command>: <message>" and a pointer to --help on standard error, returns ExitUsage.

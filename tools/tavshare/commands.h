@@ -10,6 +10,12 @@ namespace Tool {
 
 int runSettings(const QStringList &arguments);
 int runRecent(const QStringList &arguments);
+int runFormat(const QStringList &arguments);
+int runUnit(const QStringList &arguments);
+int runAck(const QStringList &arguments);
+
+// "tavshare <version> (build revision <revision>)" and a line feed.
+QString versionText();
 
 } // namespace Tool
 

@@ -14,13 +14,17 @@ const QString toolDescription = QStringLiteral(
 
 const QString toolNotes = QStringLiteral(
     "\nOptions:\n"
-    "  -h, --help  Show this help.\n"
+    "  -h, --help     Show this help.\n"
+    "  -V, --version  Show the library's version and build revision.\n"
     "\nExit status: 0 on success, 1 when the operation failed (the reason is on standard\n"
     "error), 2 when the command line is wrong (including a missing --yes).\n");
 
 const QList<Tool::Action> commands = {
     {QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"), Tool::runSettings},
     {QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"), Tool::runRecent},
+    {QStringLiteral("format"), QStringLiteral("write a number as the suite does"), Tool::runFormat},
+    {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"), Tool::runUnit},
+    {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"), Tool::runAck},
 };
 
 int run(const QStringList &arguments)
@@ -28,6 +32,10 @@ int run(const QStringList &arguments)
     const QString first = arguments.value(0);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         Tool::out() << Tool::groupHelpText(QStringLiteral("tavshare"), toolDescription, commands) << toolNotes;
+        return Tool::ExitSuccess;
+    }
+    if (first == QLatin1String("--version") || first == QLatin1String("-V")) {
+        Tool::out() << Tool::versionText();
         return Tool::ExitSuccess;
     }
     return Tool::dispatch(QStringLiteral("tavshare"), toolDescription, commands, arguments);
