@@ -20,9 +20,10 @@ bool TavShare::removeDir(const QString &dirName)
     if (dirName.isEmpty())
         return true;
     // A link named dirName goes as a link, like every link below it: whatever it points
-    // to is outside the tree.
-    if (QFileInfo(dirName).isSymLink())
-        return QFile::remove(dirName);
+    // to is outside the tree. "link/" would lead through the link, hence the cleaning.
+    const QString cleanName = QDir::cleanPath(dirName);
+    if (QFileInfo(cleanName).isSymLink())
+        return QFile::remove(cleanName);
     if (!QDir(dirName).exists())
         return true;
 
