@@ -6,9 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -73,11 +71,11 @@ void forEachEntry(const QByteArray &content, Use use)
     }
 }
 
-// The entries of content except those equal to one of removed, joined by "\n", with room
+// The entries of content except those equal to removed, joined by "\n", with room
 // reserved for the caller to add that many bytes; removedCount tells how many were left
 // out. Entries that stand in content exactly so, one "\n" apart, are copied as one run: a
 // lock file this library wrote is copied in one or two pieces, not line by line.
-QByteArray joinEntries(const QByteArray &content, const std::vector<QByteArray> &removed, qsizetype room, int *removedCount)
+QByteArray joinEntries(const QByteArray &content, const QByteArray &removed, qsizetype room, int *removedCount)
 {
     QByteArray joined;
     joined.reserve(int(content.size() + room));
@@ -86,10 +84,11 @@ QByteArray joinEntries(const QByteArray &content, const std::vector<QByteArray> 
             joined += '\n';
         joined.append(entries.data(), int(entries.size()));
     };
+    const Line removedEntry = asLine(removed);
     Line run;
     *removedCount = 0;
     forEachEntry(content, [&](Line entry, bool inContent) {
-        if (std::any_of(removed.begin(), removed.end(), [entry](const QByteArray &r) { return entry == asLine(r); })) {
+        if (entry == removedEntry) {
             ++*removedCount;
             return;
         }
@@ -124,13 +123,18 @@ QStringList LockFileHandle::entries() const
     return entries;
 }
 
+bool LockFileHandle::rewrite(const QStringList &entries)
+{
+    return m_status == Open && replaceContent(entries.join(QLatin1Char('\n')).toUtf8());
+}
+
 LockFileHandle::Outcome LockFileHandle::append(const QString &entry)
 {
     if (m_status != Open)
         return WriteFailed;
     const QByteArray added = entry.toUtf8();
     int listed;
-    QByteArray content = joinEntries(m_content, {added}, 1 + added.size(), &listed);
+    QByteArray content = joinEntries(m_content, added, 1 + added.size(), &listed);
     if (listed > 0)
         return Unchanged;
     if (!content.isEmpty())
@@ -139,15 +143,12 @@ LockFileHandle::Outcome LockFileHandle::append(const QString &entry)
     return replaceContent(content) ? Rewritten : WriteFailed;
 }
 
-LockFileHandle::Outcome LockFileHandle::remove(const QStringList &entries)
+LockFileHandle::Outcome LockFileHandle::remove(const QString &entry)
 {
     if (m_status != Open)
         return WriteFailed;
-    std::vector<QByteArray> removed;
-    for (const QString &entry : entries)
-        removed.push_back(entry.toUtf8());
     int listed;
-    const QByteArray content = joinEntries(m_content, removed, 0, &listed);
+    const QByteArray content = joinEntries(m_content, entry.toUtf8(), 0, &listed);
     if (listed == 0)
         return Unchanged;
     return replaceContent(content) ? Rewritten : WriteFailed;
@@ -200,7 +201,7 @@ bool TavShare::releaseLock(const QString &file)
         return false;
     }
 
-    switch (lockFile.remove({entry})) {
+    switch (lockFile.remove(entry)) {
     case LockFileHandle::Rewritten:
         return true;
     case LockFileHandle::Unchanged:

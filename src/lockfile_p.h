@@ -34,7 +34,7 @@ public:
     };
 
     enum Status {
-        Open,         // the entries are read; append() and remove() may rewrite them
+        Open,         // the entries are read and may be rewritten
         CannotCreate, // the file was missing and could not be created
         CannotOpen    // missing, not a regular file, a link, unreadable or not lockable
     };
@@ -48,17 +48,19 @@ public:
     enum Outcome {
         Rewritten,  // the file holds the new list
         Unchanged,  // nothing to do; the file was not touched
-        WriteFailed // the file is not Open, may only be read, or could not be written; it
-                    // keeps its content
+        WriteFailed // see rewrite()
     };
 
     Status status() const { return m_status; }
     // The entries in file order; empty unless status() is Open.
     QStringList entries() const;
+    // Replaces the whole list by entries. False when the file is not Open, may only be
+    // read, or cannot be written; it then keeps its content.
+    bool rewrite(const QStringList &entries);
     // Adds entry after the others, unless it is listed already (Unchanged).
     Outcome append(const QString &entry);
-    // Drops every entry that equals one of entries, unless none is listed (Unchanged).
-    Outcome remove(const QStringList &entries);
+    // Drops every line that names entry, unless there is none (Unchanged).
+    Outcome remove(const QString &entry);
 
 private:
     // Platform part: opens, checks, locks and reads m_content.
