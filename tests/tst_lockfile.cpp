@@ -453,24 +453,25 @@ void TestLockFile::concurrentProcessesLoseNothing()
 void TestLockFile::racingProcessesGetOneLock()
 {
     const int peerCount = 8;
-    QStringList arguments = {appName, QStringLiteral("race")};
-    for (int i = 0; i < 200; ++i)
-        arguments << filePath(QStringLiteral("contested-%1.xml").arg(i));
+    const int fileCount = 200;
+    QStringList race = {appName, QStringLiteral("race")};
+    for (int i = 0; i < fileCount; ++i)
+        race << filePath(QStringLiteral("contested-%1.xml").arg(i));
+    QList<QStringList> arguments;
+    for (int peer = 0; peer < peerCount; ++peer)
+        arguments.append(race);
 
-    const QList<PeerResult> results = runPeers(QList<QStringList>() << arguments << arguments << arguments << arguments
-                                                                    << arguments << arguments << arguments << arguments);
-    QVector<int> winners(200, 0);
-    for (const PeerResult &peer : results) {
+    QVector<int> winners(fileCount, 0);
+    for (const PeerResult &peer : runPeers(arguments)) {
         QCOMPARE(peer.exitCode, 0);
-        const QList<QByteArray> lines = peer.output.trimmed().split('\n');
-        QCOMPARE(lines.size(), 200);
-        for (int i = 0; i < lines.size(); ++i) {
-            QVERIFY(lines.at(i) == "0" || lines.at(i) == "1");
-            winners[i] += lines.at(i) == "0";
+        const QList<QByteArray> results = peer.output.trimmed().split('\n');
+        QCOMPARE(results.size(), fileCount);
+        for (int i = 0; i < fileCount; ++i) {
+            QVERIFY(results.at(i) == "0" || results.at(i) == "1");
+            winners[i] += results.at(i) == "0";
         }
     }
-    QCOMPARE(results.size(), peerCount);
-    QCOMPARE(winners, QVector<int>(200, 1));
+    QCOMPARE(winners, QVector<int>(fileCount, 1));
 }
 
 TAVTEST_MAIN(TestLockFile)
