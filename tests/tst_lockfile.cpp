@@ -407,6 +407,8 @@ void TestLockFile::permissions()
     QCOMPARE(actual, result);
     QCOMPARE(capture.texts(), messages);
     QVERIFY(allDebugMessages(capture));
+    if (lockFileMode >= 0)
+        QVERIFY(::chmod(QFile::encodeName(lockFile).constData(), 0644) == 0);
     QCOMPARE(contentOf(lockFile), lockFileMode >= 0 ? content : QByteArray("<cannot read>"));
 }
 
