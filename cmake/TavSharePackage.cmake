@@ -29,6 +29,8 @@ install(FILES
     DESTINATION ${TAVSHARE_CMAKE_DIR}
 )
 
+# The pkg-config file finds its prefix from its own location, so the installed tree may move.
+file(RELATIVE_PATH TAVSHARE_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core Qt${TAVSHARE_QT_MAJOR}Network")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/TavShare.pc.in ${CMAKE_CURRENT_BINARY_DIR}/TavShare.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/TavShare.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

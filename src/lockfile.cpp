@@ -1,1 +1,215 @@
 #include "TavShare.h"
+#include "lockfile_p.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+#include <string_view>
+
+namespace {
+
+const char cantOpenFile[] = "Can't open file ";
+const char cantReadFile[] = "Can't read file ";
+
+// The two debug messages of every failure: where it was found, then what could not be
+// done with which lock file.
+void reportFailure(const char *where, const char *what, const QString &lockFilePath)
+{
+    qDebug() << where;
+    qDebug() << what << lockFilePath;
+}
+
+// The UTF-8 bytes of one entry. Entries are handled as bytes so that a lock file of a
+// thousand entries costs no thousand string allocations per call.
+using Line = std::string_view;
+
+Line asLine(const QByteArray &bytes)
+{
+    return Line(bytes.constData(), size_t(bytes.size()));
+}
+
+// The white space QString::trimmed removes, as far as ASCII goes.
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isAscii(char c)
+{
+    return static_cast<unsigned char>(c) < 0x80;
+}
+
+// Calls use(entry, inContent) for every entry of content in order: each line, cut at
+// "\n" only as QTextStream::readLine does, trimmed of white space, unless that leaves it
+// empty. A line that starts or ends in a character beyond ASCII goes through QString,
+// which knows the white space of Unicode; inContent is then false, as the entry lives in
+// a buffer of its own until use returns. Any other line is used in place, byte for byte.
+template <typename Use>
+void forEachEntry(const QByteArray &content, Use use)
+{
+    Line rest = asLine(content);
+    for (;;) {
+        const size_t lineEnd = rest.find('\n');
+        Line line = rest.substr(0, lineEnd);
+        while (!line.empty() && isAsciiSpace(line.front()))
+            line.remove_prefix(1);
+        while (!line.empty() && isAsciiSpace(line.back()))
+            line.remove_suffix(1);
+        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()))) {
+            if (!line.empty())
+                use(line, true);
+        } else {
+            const QByteArray trimmed = QString::fromUtf8(line.data(), int(line.size())).trimmed().toUtf8();
+            if (!trimmed.isEmpty())
+                use(asLine(trimmed), false);
+        }
+        if (lineEnd == Line::npos)
+            return;
+        rest.remove_prefix(lineEnd + 1);
+    }
+}
+
+// The entries of content except those equal to removed, joined by "\n", with room
+// reserved for the caller to add that many bytes; removedCount tells how many were left
+// out. Entries that stand in content exactly so, one "\n" apart, are copied as one run: a
+// lock file this library wrote is copied in one or two pieces, not line by line.
+QByteArray joinEntries(const QByteArray &content, const QByteArray &removed, qsizetype room, int *removedCount)
+{
+    QByteArray joined;
+    joined.reserve(int(content.size() + room));
+    auto appendToJoined = [&joined](Line entries) {
+        if (!joined.isEmpty())
+            joined += '\n';
+        joined.append(entries.data(), int(entries.size()));
+    };
+    const Line removedEntry = asLine(removed);
+    Line run;
+    *removedCount = 0;
+    forEachEntry(content, [&](Line entry, bool inContent) {
+        if (entry == removedEntry) {
+            ++*removedCount;
+            return;
+        }
+        if (inContent && !run.empty() && entry.data() == run.data() + run.size() + 1) {
+            run = Line(run.data(), run.size() + 1 + entry.size());
+            return;
+        }
+        if (!run.empty())
+            appendToJoined(run);
+        run = Line();
+        if (inContent)
+            run = entry;
+        else
+            appendToJoined(entry);
+    });
+    if (!run.empty())
+        appendToJoined(run);
+    return joined;
+}
+
+} // namespace
+
+LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
+    : m_status(openAndLock(path, mode))
+{
+}
+
+QStringList LockFileHandle::entries() const
+{
+    QStringList entries;
+    forEachEntry(m_content, [&entries](Line entry, bool) { entries.append(QString::fromUtf8(entry.data(), int(entry.size()))); });
+    return entries;
+}
+
+bool LockFileHandle::rewrite(const QStringList &entries)
+{
+    return m_status == Open && replaceContent(entries.join(QLatin1Char('\n')).toUtf8());
+}
+
+LockFileHandle::Outcome LockFileHandle::append(const QString &entry)
+{
+    if (m_status != Open)
+        return WriteFailed;
+    const QByteArray added = entry.toUtf8();
+    int listed;
+    QByteArray content = joinEntries(m_content, added, 1 + added.size(), &listed);
+    if (listed > 0)
+        return Unchanged;
+    if (!content.isEmpty())
+        content += '\n';
+    content += added;
+    return replaceContent(content) ? Rewritten : WriteFailed;
+}
+
+LockFileHandle::Outcome LockFileHandle::remove(const QString &entry)
+{
+    if (m_status != Open)
+        return WriteFailed;
+    int listed;
+    const QByteArray content = joinEntries(m_content, entry.toUtf8(), 0, &listed);
+    if (listed == 0)
+        return Unchanged;
+    return replaceContent(content) ? Rewritten : WriteFailed;
+}
+
+QString TavShare::getLockFilePath()
+{
+    return QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1String(".lock");
+}
+
+int TavShare::getLock(const QString &file)
+{
+    const QString entry = QFileInfo(file).absoluteFilePath();
+    const QString lockFilePath = getLockFilePath();
+    LockFileHandle lockFile(lockFilePath, LockFileHandle::CreateIfMissing);
+    switch (lockFile.status()) {
+    case LockFileHandle::CannotCreate:
+        reportFailure("Error found at bool TavShare::getLock(const QString & file) 1", cantOpenFile, lockFilePath);
+        return 3;
+    case LockFileHandle::CannotOpen:
+        reportFailure("Error found at bool TavShare::getLock(const QString & file) 2", cantReadFile, lockFilePath);
+        return 2;
+    case LockFileHandle::Open:
+        break;
+    }
+
+    switch (lockFile.append(entry)) {
+    case LockFileHandle::Rewritten:
+        return 0;
+    case LockFileHandle::Unchanged:
+        return 1;
+    case LockFileHandle::WriteFailed:
+        break;
+    }
+    reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath);
+    return 3;
+}
+
+bool TavShare::releaseLock(const QString &file)
+{
+    const QFileInfo fileInfo(file);
+    if (!fileInfo.exists())
+        return false;
+
+    const QString entry = fileInfo.absoluteFilePath();
+    const QString lockFilePath = getLockFilePath();
+    LockFileHandle lockFile(lockFilePath, LockFileHandle::OpenExisting);
+    if (lockFile.status() != LockFileHandle::Open) {
+        reportFailure("Error found at bool TavShare::releaseLock(const QString & file) 1", cantReadFile, lockFilePath);
+        return false;
+    }
+
+    switch (lockFile.remove(entry)) {
+    case LockFileHandle::Rewritten:
+        return true;
+    case LockFileHandle::Unchanged:
+        return false;
+    case LockFileHandle::WriteFailed:
+        break;
+    }
+    // This one message has always been written without the return type.
+    reportFailure("Error found at TavShare::releaseLock(const QString & file) 2", cantOpenFile, lockFilePath);
+    return false;
+}

@@ -1,3 +1,77 @@
 #ifndef LOCKFILE_P_H
 #define LOCKFILE_P_H
-#endif
+
+// Inside the library and its tools only: safe access to an application's lock file.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+/*
+ * One lock file, open for the length of one read-and-rewrite.
+ *
+ * The constructor opens the file at path without following a symbolic link, refuses
+ * anything that is not a regular file with a single name, takes an exclusive flock on the
+ * open file and reads its entries. The flock is held until the object is destroyed, so
+ * for every other process (and thread) that goes through this class the read, the
+ * decision and the rewrite are one step: no update is lost. The file is rewritten in
+ * place through the same descriptor; it is never replaced, renamed or deleted.
+ *
+ * Content: UTF-8 text, one absolute path per line. An entry is a line trimmed of white
+ * space; empty lines are no entries. A rewrite writes the entries joined by "\n", with no
+ * line feed after the last, and so drops the empty lines and the trimmed white space.
+ * Entries are compared exactly, as UTF-8.
+ *
+ * Used by TavShare::getLock and TavShare::releaseLock, and by tools that list or prune
+ * an application's lock file (TavShare::getLockFilePath() names it).
+ */
+class LockFileHandle
+{
+public:
+    enum OpenMode {
+        OpenExisting,   // a missing file is CannotOpen
+        CreateIfMissing // a missing file is created empty, never through a link
+    };
+
+    enum Status {
+        Open,         // the entries are read and may be rewritten
+        CannotCreate, // the file was missing and could not be created
+        CannotOpen    // missing, not a regular file, a link, unreadable or not lockable
+    };
+
+    LockFileHandle(const QString &path, OpenMode mode);
+    ~LockFileHandle();
+    LockFileHandle(const LockFileHandle &) = delete;
+    LockFileHandle &operator=(const LockFileHandle &) = delete;
+
+    // What append() and remove() did.
+    enum Outcome {
+        Rewritten,  // the file holds the new list
+        Unchanged,  // nothing to do; the file was not touched
+        WriteFailed // see rewrite()
+    };
+
+    Status status() const { return m_status; }
+    // The entries in file order; empty unless status() is Open.
+    QStringList entries() const;
+    // Replaces the whole list by entries. False when the file is not Open, may only be
+    // read, or cannot be written; it then keeps its content.
+    bool rewrite(const QStringList &entries);
+    // Adds entry after the others, unless it is listed already (Unchanged).
+    Outcome append(const QString &entry);
+    // Drops every line that names entry, unless there is none (Unchanged).
+    Outcome remove(const QString &entry);
+
+private:
+    // Platform part: opens, checks, locks and reads m_content.
+    Status openAndLock(const QString &path, OpenMode mode);
+    // Platform part: makes content the whole file, or leaves m_content in it on failure.
+    bool replaceContent(const QByteArray &content);
+
+    int m_descriptor = -1;
+    bool m_writable = false;
+    QByteArray m_content;
+    Status m_status;
+};
+
+#endif // LOCKFILE_P_H

@@ -1,1 +1,144 @@
-#include "TavShare.h"
+#include "lockfile_p.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The lock file lives in a folder every user may write to, so whatever stands at its
+// path may have been put there by someone else: a link aimed at one of our files, a FIFO
+// that would block us, a hard link to a file elsewhere. Only a regular file with one name
+// that was opened without following links is used, and everything after the open goes
+// through that descriptor, never through the path again.
+
+namespace {
+
+// No link at the path is followed, a FIFO cannot block the open, a terminal cannot
+// become the controlling one, and no child program inherits the descriptor.
+const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+int openExisting(const QByteArray &path, bool *writable)
+{
+    int descriptor = ::open(path.constData(), O_RDWR | safeOpenFlags);
+    *writable = descriptor >= 0;
+    if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
+        // A lock file we may only read still tells whether a file is listed.
+        descriptor = ::open(path.constData(), O_RDONLY | safeOpenFlags);
+    }
+    return descriptor;
+}
+
+int createExclusively(const QByteArray &path)
+{
+    // O_EXCL fails on anything at the path, a dangling link included, so nothing is
+    // ever created through a link.
+    return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | safeOpenFlags, 0666);
+}
+
+// The file's size when it is a regular file with a single name, or -1.
+qint64 sizeOfSingleRegularFile(int descriptor)
+{
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
+        return -1;
+    return status.st_size;
+}
+
+bool lockExclusively(int descriptor)
+{
+    int result;
+    do {
+        result = ::flock(descriptor, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+// sizeHint is the size before the lock was taken; the file may have grown since. A read
+// of a regular file that returns less than it was asked for has reached the end.
+bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
+{
+    content->resize(int(sizeHint) + 1);
+    qint64 filled = 0;
+    for (;;) {
+        const qint64 wanted = content->size() - filled;
+        const ssize_t count = ::read(descriptor, content->data() + filled, size_t(wanted));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return false;
+        filled += count;
+        if (count < wanted) {
+            content->resize(int(filled));
+            return true;
+        }
+        content->resize(content->size() * 2);
+    }
+}
+
+// Overwrites from the start, then cuts the file to the new length. Emptying it first
+// would be the same under our lock, but ext4 takes a file truncated to zero and written
+// again for a replaced file and flushes it to disk on close, which costs every change a
+// disk write.
+bool writeWhole(int descriptor, const QByteArray &content)
+{
+    qint64 written = 0;
+    while (written < content.size()) {
+        const ssize_t count = ::pwrite(descriptor, content.constData() + written, size_t(content.size() - written), off_t(written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return ::ftruncate(descriptor, off_t(content.size())) == 0;
+}
+
+} // namespace
+
+LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode mode)
+{
+    const QByteArray nativePath = QFile::encodeName(path);
+    m_descriptor = openExisting(nativePath, &m_writable);
+    if (m_descriptor < 0 && errno == ENOENT && mode == CreateIfMissing) {
+        m_descriptor = createExclusively(nativePath);
+        m_writable = m_descriptor >= 0;
+        if (m_descriptor < 0 && errno != EEXIST)
+            return CannotCreate;
+        // Another process created it first: share theirs.
+        if (m_descriptor < 0)
+            m_descriptor = openExisting(nativePath, &m_writable);
+    }
+    if (m_descriptor < 0)
+        return CannotOpen;
+    const qint64 size = sizeOfSingleRegularFile(m_descriptor);
+    if (size < 0 || !lockExclusively(m_descriptor) || !readWhole(m_descriptor, size, &m_content)) {
+        ::close(m_descriptor);
+        m_descriptor = -1;
+        return CannotOpen;
+    }
+    return Open;
+}
+
+bool LockFileHandle::replaceContent(const QByteArray &content)
+{
+    if (!m_writable)
+        return false;
+    if (writeWhole(m_descriptor, content)) {
+        m_content = content;
+        return true;
+    }
+    // A full disk or a file size limit must not cost the other entries their locks.
+    writeWhole(m_descriptor, m_content);
+    return false;
+}
+
+LockFileHandle::~LockFileHandle()
+{
+    // Closing the only descriptor of the open file also releases the flock.
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+}
