@@ -3,6 +3,7 @@
 
 #include "TavSettings.h"
 #include "TavShare.h"
+#include "lockfile_p.h"
 #include "tavtest.h"
 
 #include <QJsonArray>
@@ -102,7 +103,8 @@ private Q_SLOTS:
             QStringLiteral("tavshare settings get"), QStringLiteral("tavshare settings set"), QStringLiteral("tavshare settings unset"),
             QStringLiteral("tavshare settings reset"), QStringLiteral("tavshare settings path"), QStringLiteral("tavshare recent"),
             QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"), QStringLiteral("tavshare format"),
-            QStringLiteral("tavshare unit"), QStringLiteral("tavshare ack"),
+            QStringLiteral("tavshare unit"), QStringLiteral("tavshare ack"), QStringLiteral("tavshare locks"),
+            QStringLiteral("tavshare locks list"), QStringLiteral("tavshare locks release"), QStringLiteral("tavshare locks prune"),
         };
         for (const QString &command : commands)
             QTest::newRow(qPrintable(command)) << QStringList(command.split(QLatin1Char(' ')).mid(1));
@@ -148,6 +150,10 @@ private Q_SLOTS:
         row("reset with both scopes", QStringLiteral("settings reset --all --app orbelle --yes"), QStringLiteral("either --app NAME or --all"));
         row("recent without app", QStringLiteral("recent list"), QStringLiteral("--app NAME"));
         row("unknown file type", QStringLiteral("recent prune --app orbelle --type movie"), QStringLiteral("unknown file type 'movie'"));
+        row("locks without app", QStringLiteral("locks list"), QStringLiteral("--app NAME"));
+        row("locks of shared", QStringLiteral("locks prune --app shared"), QStringLiteral("locks belong to one application"));
+        row("locks of a path", QStringLiteral("locks list --app ../Orbelle"), QStringLiteral("'../Orbelle' is no application name"));
+        row("release without file", QStringLiteral("locks release --app orbelle"), QStringLiteral("missing FILE"));
         row("not a number to format", QStringLiteral("format 1,5"), QStringLiteral("'1,5' is not a number"));
         row("no number", QStringLiteral("format --"), QStringLiteral("missing NUMBER"));
         row("unknown notation", QStringLiteral("format 1 --notation engineering"), QStringLiteral("use one of: exponent, fixed, auto"));
@@ -409,6 +415,130 @@ private Q_SLOTS:
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::SimulationFolder, TavSettings::AppHalvex),
                  foldersPruned ? prunedFolders : folders);
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppPellaris), models);
+    }
+
+    void locksListMarksMissingFiles()
+    {
+        const QString held = makeFile(QStringLiteral("held.tav"));
+        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
+        takeLocks(QStringLiteral("Orbelle"), {held, gone});
+        takeLocks(QStringLiteral("my viewer"), {gone});
+
+        Run run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("ORBELLE")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines(), (QStringList{held, gone + QStringLiteral("  (missing)")}));
+
+        run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("my viewer"), QStringLiteral("--json")});
+        const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("path")).toString(), gone);
+        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("exists")).toBool(), false);
+
+        // No lock file: nothing is locked.
+        run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("halvex")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString());
+    }
+
+    void locksRelease_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("remaining");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("file gone") << QStringLiteral("gone.tav") << 0 << QByteArray("HELD") << QStringLiteral("released ");
+        QTest::newRow("relative name") << QStringLiteral("./sub/../held.tav") << 0 << QByteArray("GONE") << QStringLiteral("released ");
+        QTest::newRow("not listed") << QStringLiteral("other.tav") << 1 << QByteArray("GONE\n\nHELD") << QStringLiteral("is not listed in ");
+        QTest::newRow("no lock file") << QStringLiteral("held.tav") << 1 << QByteArray() << QStringLiteral("there is no lock file ");
+    }
+    void locksRelease()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, remaining);
+        QFETCH(QString, message);
+        const QString held = makeFile(QStringLiteral("held.tav"));
+        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
+        const QString path = lockFile(QStringLiteral("Dornel"));
+        QFile::remove(path);
+        if (!remaining.isEmpty())
+            writeFile(path, QStringLiteral("%1\n\n%2").arg(gone, held).toUtf8());
+        remaining.replace("GONE", gone.toUtf8()).replace("HELD", held.toUtf8());
+
+        const Run run = tavshare({QStringLiteral("locks"), QStringLiteral("release"), file, QStringLiteral("--app"), QStringLiteral("dornel")},
+                                 m_files.path());
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(message), qPrintable(run.out + run.err));
+        QCOMPARE(contents(path), remaining.isEmpty() ? QByteArray("(unreadable)") : remaining);
+    }
+
+    void locksPruneKeepsOrder()
+    {
+        const QString first = makeFile(QStringLiteral("first.tav"));
+        const QString second = makeFile(QStringLiteral("second.tav"));
+        const QString path = lockFile(QStringLiteral("Pellaris"));
+        writeFile(path, QStringLiteral("/gone/1\n  %1  \n\n/gone/2\n%2").arg(first, second).toUtf8());
+        const QStringList prune{QStringLiteral("locks"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("pellaris")};
+
+        Run run = tavshare(prune + QStringList{QStringLiteral("--dry-run")});
+        QCOMPARE(run.lines(), (QStringList{QStringLiteral("would drop /gone/1"), QStringLiteral("would drop /gone/2")}));
+        QVERIFY(contents(path).startsWith("/gone/1\n"));
+
+        run = tavshare(prune);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines(), (QStringList{QStringLiteral("dropped /gone/1"), QStringLiteral("dropped /gone/2")}));
+        QCOMPARE(contents(path), QStringLiteral("%1\n%2").arg(first, second).toUtf8());
+    }
+
+    void locksRefuseALinkedLockFile()
+    {
+        const QString target = m_files.filePath(QStringLiteral("precious.txt"));
+        writeFile(target, "/gone/entry");
+        const QString path = lockFile(QStringLiteral("Quintara"));
+        QFile::remove(path);
+        QVERIFY(QFile::link(target, path));
+
+        for (const QString &action : {QStringLiteral("list"), QStringLiteral("prune")}) {
+            const Run run = tavshare({QStringLiteral("locks"), action, QStringLiteral("--app"), QStringLiteral("quintara")});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: cannot read the lock file ")), qPrintable(run.err));
+        }
+        QCOMPARE(contents(target), QByteArray("/gone/entry"));
+        QFile::remove(path);
+    }
+
+    void locksWaitForTheApplicationsLock()
+    {
+        // While a process of the application holds the lock file (here: this one), a
+        // prune waits, and then works on what that process left behind.
+        const QString path = lockFile(QStringLiteral("Halvex"));
+        const QString kept = makeFile(QStringLiteral("kept.tav"));
+        writeFile(path, "/gone/entry");
+        QProcess tool;
+        {
+            LockFileHandle held(path, LockFileHandle::OpenExisting);
+            QCOMPARE(held.status(), LockFileHandle::Open);
+            tool.start(QStringLiteral(TAVSHARE_TOOL), {QStringLiteral("locks"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("halvex")});
+            QVERIFY(tool.waitForStarted());
+            // Give it time to reach the lock; the content below tells whether it waited there.
+            tool.waitForFinished(300);
+            QVERIFY(held.rewrite({QStringLiteral("/gone/entry"), kept}));
+        }
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(contents(path), kept.toUtf8());
+    }
+
+    void locksNeedATemporaryFolder()
+    {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), m_files.filePath(QStringLiteral("no such folder")));
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral(TAVSHARE_TOOL), {QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("orbelle")});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().startsWith("tavshare: the temporary folder does not exist"));
     }
 };
 

@@ -10,6 +10,7 @@ namespace Tool {
 
 int runSettings(const QStringList &arguments);
 int runRecent(const QStringList &arguments);
+int runLocks(const QStringList &arguments);
 int runFormat(const QStringList &arguments);
 int runUnit(const QStringList &arguments);
 int runAck(const QStringList &arguments);

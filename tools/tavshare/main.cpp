@@ -22,6 +22,7 @@ const QString toolNotes = QStringLiteral(
 const QList<Tool::Action> commands = {
     {QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"), Tool::runSettings},
     {QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"), Tool::runRecent},
+    {QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"), Tool::runLocks},
     {QStringLiteral("format"), QStringLiteral("write a number as the suite does"), Tool::runFormat},
     {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"), Tool::runUnit},
     {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"), Tool::runAck},
