@@ -124,8 +124,8 @@ int list(const QStringList &arguments)
 int release(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare locks release"),
-                     QStringLiteral("Take FILE out of an application's lock file, also when the file no longer exists.\n"
-                                    "Only do this for a lock that no running process holds."));
+                     QStringLiteral("Take FILE out of an application's lock file, also when the file no longer\n"
+                                    "exists. Only do this for a lock that no running process holds."));
     line.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The locked file; a relative name is taken from the current folder."));
     addApplicationOption(line);
     if (const std::optional<int> done = line.parse(arguments))
@@ -190,7 +190,8 @@ int prune(const QStringList &arguments)
 int runLocks(const QStringList &arguments)
 {
     return dispatch(QStringLiteral("tavshare locks"),
-                    QStringLiteral("Inspect and repair the lock file through which an application's processes mark files in use."),
+                    QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
+                                   "the files they hold."),
                     {
                         {QStringLiteral("list"), QStringLiteral("print the locked files, marking those that are gone"), list},
                         {QStringLiteral("release"), QStringLiteral("take one file out of the lock file"), release},

@@ -9,15 +9,16 @@
 namespace {
 
 const QString toolDescription = QStringLiteral(
-    "Inspect and repair the state the suite's applications share: the preference store,\n"
-    "the recent-file lists and the lock files; try the suite's number and unit texts.");
+    "Inspect and repair the state the suite's applications share: the preference\n"
+    "store, the recent-file lists and the lock files. Try the suite's number and\n"
+    "unit texts.");
 
 const QString toolNotes = QStringLiteral(
     "\nOptions:\n"
     "  -h, --help     Show this help.\n"
     "  -V, --version  Show the library's version and build revision.\n"
-    "\nExit status: 0 on success, 1 when the operation failed (the reason is on standard\n"
-    "error), 2 when the command line is wrong (including a missing --yes).\n");
+    "\nExit status: 0 on success, 1 when the operation failed (the reason is on\n"
+    "standard error), 2 when the command line is wrong (a missing --yes included).\n");
 
 const QList<Tool::Action> commands = {
     {QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"), Tool::runSettings},

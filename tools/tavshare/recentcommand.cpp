@@ -66,9 +66,9 @@ bool entryExists(const QString &entry)
 int list(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare recent list"),
-                     QStringLiteral("Print an application's recent-file lists, most recent first. Entries whose file or\n"
-                                    "folder no longer exists are marked (missing). With --type the entries alone, one a line;\n"
-                                    "otherwise each stored list under its file type."));
+                     QStringLiteral("Print an application's recent-file lists, most recent first. Entries whose\n"
+                                    "file or folder no longer exists are marked (missing). With --type the entries\n"
+                                    "alone, one a line; otherwise each stored list under its file type."));
     addSelectionOptions(line);
     line.addOption({QStringLiteral("json"), QStringLiteral("Write JSON for scripts: {type: [{path, exists}]}.")});
     if (const std::optional<int> done = line.parse(arguments))
@@ -104,8 +104,8 @@ int list(const QStringList &arguments)
 int prune(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare recent prune"),
-                     QStringLiteral("Drop the entries whose file or folder no longer exists from an application's recent-file\n"
-                                    "lists, keeping the order of the rest. Prints each dropped entry."));
+                     QStringLiteral("Drop the entries whose file or folder no longer exists from an application's\n"
+                                    "recent-file lists, keeping the order of the rest. Prints each dropped entry."));
     addSelectionOptions(line);
     line.addOption({QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped.")});
     if (const std::optional<int> done = line.parse(arguments))

@@ -59,9 +59,10 @@ void printValue(const QString &key, const DecodedValue &value)
 int show(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare settings show"),
-                     QStringLiteral("Print every key and value of the suite's preference store, or of one application's group.\n"
-                                    "Sizes are written WxH, points (x, y), lists one entry a line; a value the suite\n"
-                                    "cannot read as its type is marked with what the suite reads instead."));
+                     QStringLiteral("Print every key and value of the suite's preference store, or of one\n"
+                                    "application's group. Sizes are written WxH, points (x, y), lists one entry\n"
+                                    "a line; a value the suite cannot read as its type is marked with what the\n"
+                                    "suite reads instead."));
     line.addOption(applicationOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")));
     line.addOption(jsonOption);
     if (const std::optional<int> done = line.parse(arguments))
@@ -128,10 +129,11 @@ int get(const QStringList &arguments)
 int set(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare settings set"),
-                     QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known (LineSpace is an\n"
-                                    "int, IconSize a size, RecentFileList a list, ...); other keys are texts unless --type\n"
-                                    "says otherwise. Values: int 12, bool true|false, size 1440x900, point 100,50 or\n"
-                                    "\"(100, 50)\", list: one VALUE per entry (none for an empty list).\n"
+                     QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known\n"
+                                    "(LineSpace is an int, IconSize a size, RecentFileList a list, ...); other keys\n"
+                                    "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
+                                    "size 1440x900, point 100,50 or \"(100, 50)\", list: one VALUE per entry\n"
+                                    "(none for an empty list).\n"
                                     "Put -- before a negative number: tavshare settings set Orbelle/LineSpace -- -3"));
     addKeyArguments(line);
     line.addPositionalArgument(QStringLiteral("VALUE"), QStringLiteral("The value; one per entry for a list."), CommandLine::Many);
@@ -193,9 +195,10 @@ int unset(const QStringList &arguments)
 int reset(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare settings reset"),
-                     QStringLiteral("Remove every value of one application (--app) or of the whole store (--all), so that\n"
-                                    "the suite starts from its defaults. With --app shared: the values outside every\n"
-                                    "application group. Needs --yes; without it, exits with status 2 and removes nothing."));
+                     QStringLiteral("Remove every value of one application (--app) or of the whole store (--all),\n"
+                                    "so that the suite starts from its defaults. With --app shared: the values\n"
+                                    "outside every application group. Needs --yes; without it, exits with\n"
+                                    "status 2 and removes nothing."));
     line.addOption(applicationOption(QStringLiteral("Remove this application's values only.")));
     line.addOption({QStringLiteral("all"), QStringLiteral("Remove every value of every application.")});
     line.addOption(yesOption);

@@ -73,8 +73,9 @@ int runFormat(const QStringList &arguments)
         notationNames << QLatin1String(notation.name);
 
     CommandLine line(QStringLiteral("tavshare format"),
-                     QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05), fixed form\n"
-                                    "(123456.000) or, with auto, fixed form from 0.01 to 100 and exponent form outside.\n"
+                     QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05),\n"
+                                    "fixed form (123456.000) or, with auto, fixed form from 0.01 to 100 and\n"
+                                    "exponent form outside.\n"
                                     "Trailing zeros of the decimals are dropped unless --keep-zeros is given.\n"
                                     "Put -- before a negative number: tavshare format -- -0.001"));
     line.addPositionalArgument(QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3."));
