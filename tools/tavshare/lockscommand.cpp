@@ -43,11 +43,11 @@ QString lockFilePathOf(const QString &applicationName)
 // The lock file that --app names, or the exit code of a usage error or failure.
 std::optional<QString> lockFilePath(const CommandLine &line, int *exitCode)
 {
-    QString name = line.value(QStringLiteral("app"));
     if (!line.isSet(QStringLiteral("app"))) {
         *exitCode = line.usageError(QStringLiteral("name the application with --app NAME"));
         return std::nullopt;
     }
+    QString name = line.value(QStringLiteral("app"));
     if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
         *exitCode = line.usageError(QStringLiteral("'%1' is no application name").arg(name));
         return std::nullopt;
@@ -176,8 +176,12 @@ int prune(const QStringList &arguments)
 
     QStringList kept;
     QStringList dropped;
-    for (const QString &entry : lockFile.entries())
-        (entryExists(entry) ? kept : dropped) << entry;
+    for (const QString &entry : lockFile.entries()) {
+        if (entryExists(entry))
+            kept << entry;
+        else
+            dropped << entry;
+    }
     if (!dryRun && !dropped.isEmpty() && !lockFile.rewrite(kept))
         return cannotRewrite(*path);
     for (const QString &entry : dropped)
