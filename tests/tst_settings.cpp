@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <type_traits>
+
 using App = TavSettings::AppType;
 using FileType = TavSettings::TavrelleFileType;
 
@@ -37,6 +39,40 @@ private:
         return path;
     }
 
+    // Every display preference: its default on an empty store, the key literal it is
+    // stored under, that it is kept per application, and its remover where it has one.
+    template <typename T>
+    struct Preference {
+        const char *key;
+        T defaultValue;
+        T (*get)(App);
+        void (*set)(std::conditional_t<std::is_class_v<T>, const T &, T>, App);
+        void (*clear)(App);
+    };
+    static int otherThan(int) { return -7; }
+    static bool otherThan(bool value) { return !value; }
+    static QSize otherThan(QSize) { return QSize(800, 600); }
+    static QPoint otherThan(QPoint) { return QPoint(-5, 7); }
+
+    template <typename T>
+    static void checkPreferences(std::initializer_list<Preference<T>> preferences)
+    {
+        for (const Preference<T> &p : preferences) {
+            const QString key = QStringLiteral("Dornel/") + QLatin1String(p.key);
+            const T value = otherThan(p.defaultValue);
+            QCOMPARE(p.get(TavSettings::AppDornel), p.defaultValue);
+            p.set(value, TavSettings::AppDornel);
+            QCOMPARE(stored(key).value<T>(), value);
+            QCOMPARE(p.get(TavSettings::AppDornel), value);
+            QCOMPARE(p.get(TavSettings::AppShared), p.defaultValue);
+            if (p.clear) {
+                p.clear(TavSettings::AppDornel);
+                QVERIFY2(!storedKeys().contains(key), p.key);
+                QCOMPARE(p.get(TavSettings::AppDornel), p.defaultValue);
+            }
+        }
+    }
+
     QTemporaryDir m_files;
 
 private Q_SLOTS:
@@ -60,9 +96,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         // A file type of -1 composes with getKey alone.
         QTest::newRow("orbelle") << "LineSpace" << -1 << 1 << "Orbelle/LineSpace";
-        QTest::newRow("quintara") << "LineSpace" << -1 << 2 << "Quintara/LineSpace";
-        QTest::newRow("halvex") << "LineSpace" << -1 << 3 << "Halvex/LineSpace";
-        QTest::newRow("dornel") << "LineSpace" << -1 << 4 << "Dornel/LineSpace";
         QTest::newRow("pellaris") << "LineSpace" << -1 << 5 << "Pellaris/LineSpace";
         QTest::newRow("shared") << "LineSpace" << -1 << 0 << "LineSpace";
         QTest::newRow("app 6 is shared") << "LineSpace" << -1 << 6 << "LineSpace";
@@ -70,9 +103,6 @@ private Q_SLOTS:
         QTest::newRow("model") << "RecentFileList" << 0 << 1 << "Orbelle/RecentFileList/TavrelleModelFile";
         QTest::newRow("geometry") << "RecentFileList" << 1 << 3 << "Halvex/RecentFileList/TavrelleGeometryFile";
         QTest::newRow("description") << "RecentFileList" << 2 << 3 << "Halvex/RecentFileList/TavrelleDescriptionFile";
-        QTest::newRow("simulation") << "RecentFileList" << 3 << 4 << "Dornel/RecentFileList/TavrelleSimulationFolder";
-        QTest::newRow("working dir") << "RecentFileList" << 4 << 5 << "Pellaris/RecentFileList/TavrelleWorkingDirectory";
-        QTest::newRow("multi import") << "RecentFileList" << 5 << 2 << "Quintara/RecentFileList/TavrelleMultiImportFile";
         QTest::newRow("file type 6") << "SimulationWorkingDirectory" << 6 << 1 << "Orbelle/SimulationWorkingDirectory";
         QTest::newRow("shared with file type") << "RecentFilePath" << 0 << 0 << "RecentFilePath/TavrelleModelFile";
     }
@@ -99,108 +129,36 @@ private Q_SLOTS:
                  QStringLiteral("Error found at QString TavSettings::getKey(const QString & keySrc, AppType appType)"));
     }
 
-    // Every display preference: its default on an empty store, the key literal it is
-    // stored under, and that it comes back per application.
     void displayPreferences()
     {
-        struct IntPreference {
-            const char *key;
-            int defaultValue;
-            int (*get)(App);
-            void (*set)(int, App);
-        };
-        const IntPreference ints[] = {
-            {"StartScreenSizeType", 1, TavSettings::getStartScreenSizeType, TavSettings::setStartScreenSizeType},
-            {"StartScreenPosType", 0, TavSettings::getStartScreenPosType, TavSettings::setStartScreenPosType},
-            {"StartPageType", 0, TavSettings::getStartPageType, TavSettings::setStartPageType},
-            {"ApplicationTitleType", 2, TavSettings::getApplicationTitleType, TavSettings::setApplicationTitleType},
-            {"IconSizeType", 0, TavSettings::getIconSizeType, TavSettings::setIconSizeType},
-            {"LineSpace", 10, TavSettings::getLineSpace, TavSettings::setLineSpace},
-            {"MoleculeTootipsType", 2, TavSettings::getMoleculeTooltipsType, TavSettings::setMoleculeTooltipsType},
-            {"AutoSaveSingleMolCpxType", 0, TavSettings::getAutoSaveSingleMolCpxType, TavSettings::setAutoSaveSingleMolCpxType},
-            {"DisplayCenterButtonsType", 1, TavSettings::getDisplayCenterButtonsType, TavSettings::setDisplayCenterButtonsType},
-            {"DisplayFullNameType", 1, TavSettings::getDisplayFullNameType, TavSettings::setDisplayFullNameType},
-            {"SplineResoluition", 500, TavSettings::getSplineResolution, TavSettings::setSplineResolution},
-            {"ImageExportMagnificationFactor", 1, TavSettings::getImageExportMagnificationFactor, TavSettings::setImageExportMagnificationFactor},
-        };
-        for (const IntPreference &p : ints) {
-            QCOMPARE(p.get(TavSettings::AppDornel), p.defaultValue);
-            p.set(-7, TavSettings::AppDornel);
-            QCOMPARE(stored(QStringLiteral("Dornel/") + QLatin1String(p.key)), QVariant(-7));
-            QCOMPARE(p.get(TavSettings::AppDornel), -7);
-            QCOMPARE(p.get(TavSettings::AppShared), p.defaultValue);
-        }
-
-        struct BoolPreference {
-            const char *key;
-            bool defaultValue;
-            bool (*get)(App);
-            void (*set)(bool, App);
-        };
-        const BoolPreference bools[] = {
-            {"PottsModelSecVisibleStatus", false, TavSettings::isPottsModelSecVisible, TavSettings::setPottsModelSecVisible},
-            {"SplineProfileSynStatus", true, TavSettings::isSplineProfileSynchronized, TavSettings::setSplineProfileSynchronized},
-            {"VisibleVtkAxisMarker", true, TavSettings::isVisibleVtkAxisMarker, TavSettings::setVisibleVtkAxisMarker},
-            {"VisibleTavModelInfoSec", true, TavSettings::isVisibleTavModelInfoSec, TavSettings::setVisibleTavModelInfoSec},
-        };
-        for (const BoolPreference &p : bools) {
-            QCOMPARE(p.get(TavSettings::AppShared), p.defaultValue);
-            p.set(!p.defaultValue, TavSettings::AppShared);
-            QCOMPARE(stored(QLatin1String(p.key)).toBool(), !p.defaultValue);
-            QCOMPARE(p.get(TavSettings::AppShared), !p.defaultValue);
-            QCOMPARE(p.get(TavSettings::AppHalvex), p.defaultValue);
-        }
-
-        QCOMPARE(TavSettings::getLastScreenSize(TavSettings::AppOrbelle), QSize(1440, 900));
-        QCOMPARE(TavSettings::getIconSize(TavSettings::AppOrbelle), QSize(20, 15));
-        QCOMPARE(TavSettings::getLastScreenPos(TavSettings::AppOrbelle), QPoint(0, 0));
-        QVERIFY(!TavSettings::hasLastScreenPos(TavSettings::AppOrbelle));
-        QVERIFY(!TavSettings::displayFullName(TavSettings::AppOrbelle));
-
-        TavSettings::setLastScreenSize(QSize(800, 600), TavSettings::AppOrbelle);
-        TavSettings::setIconSize(QSize(32, 24), TavSettings::AppOrbelle);
-        TavSettings::setLastScreenPos(QPoint(-5, 7), TavSettings::AppOrbelle);
-        QCOMPARE(stored(QStringLiteral("Orbelle/LastScreenSize")), QVariant(QSize(800, 600)));
-        QCOMPARE(stored(QStringLiteral("Orbelle/IconSize")), QVariant(QSize(32, 24)));
-        QCOMPARE(stored(QStringLiteral("Orbelle/LastScreenPos")), QVariant(QPoint(-5, 7)));
-        QCOMPARE(TavSettings::getLastScreenSize(TavSettings::AppOrbelle), QSize(800, 600));
-        QCOMPARE(TavSettings::getIconSize(TavSettings::AppOrbelle), QSize(32, 24));
-        QCOMPARE(TavSettings::getLastScreenPos(TavSettings::AppOrbelle), QPoint(-5, 7));
-    }
-
-    void removers()
-    {
-        struct Remover {
-            const char *key;
-            void (*clear)(App);
-        };
-        const Remover removers[] = {
-            {"StartScreenSizeType", TavSettings::clearStartScreenSizeType},
-            {"StartScreenPosType", TavSettings::clearStartScreenPosType},
-            {"LastScreenPos", TavSettings::clearLastScreenPos},
-            {"StartPageType", TavSettings::clearStartPageType},
-            {"ApplicationTitleType", TavSettings::clearApplicationTitleType},
-            {"IconSizeType", TavSettings::clearIconSizeType},
-            {"IconSize", TavSettings::clearIconSize},
-            {"LineSpace", TavSettings::clearLineSpace},
-            {"MoleculeTootipsType", TavSettings::clearMoleculeTooltipsType},
-            {"AutoSaveSingleMolCpxType", TavSettings::clearAutoSaveSingleMolCpxType},
-            {"DisplayCenterButtonsType", TavSettings::clearDisplayCenterButtonsType},
-            {"PottsModelSecVisibleStatus", TavSettings::clearPottsModelSecVisible},
-            {"SplineResoluition", TavSettings::clearSplineResolution},
-            {"SplineProfileSynStatus", TavSettings::clearSplineProfileSynchronized},
-            {"ImageExportMagnificationFactor", TavSettings::clearImageExportMagnificationFactor},
-            {"VisibleVtkAxisMarker", TavSettings::clearVisibleVtkAxisMarker},
-            {"VisibleTavModelInfoSec", TavSettings::clearVisibleTavModelInfoSec},
-        };
-        for (const Remover &r : removers) {
-            const QString key = QStringLiteral("Halvex/") + QLatin1String(r.key);
-            QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue(key, 1);
-            QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue(QLatin1String(r.key), 1);
-            r.clear(TavSettings::AppHalvex);
-            QVERIFY2(!storedKeys().contains(key), r.key);
-            QVERIFY2(storedKeys().contains(QLatin1String(r.key)), r.key);
-        }
+        using S = TavSettings;
+        checkPreferences<int>({
+            {"StartScreenSizeType", 1, S::getStartScreenSizeType, S::setStartScreenSizeType, S::clearStartScreenSizeType},
+            {"StartScreenPosType", 0, S::getStartScreenPosType, S::setStartScreenPosType, S::clearStartScreenPosType},
+            {"StartPageType", 0, S::getStartPageType, S::setStartPageType, S::clearStartPageType},
+            {"ApplicationTitleType", 2, S::getApplicationTitleType, S::setApplicationTitleType, S::clearApplicationTitleType},
+            {"IconSizeType", 0, S::getIconSizeType, S::setIconSizeType, S::clearIconSizeType},
+            {"LineSpace", 10, S::getLineSpace, S::setLineSpace, S::clearLineSpace},
+            {"MoleculeTootipsType", 2, S::getMoleculeTooltipsType, S::setMoleculeTooltipsType, S::clearMoleculeTooltipsType},
+            {"AutoSaveSingleMolCpxType", 0, S::getAutoSaveSingleMolCpxType, S::setAutoSaveSingleMolCpxType, S::clearAutoSaveSingleMolCpxType},
+            {"DisplayCenterButtonsType", 1, S::getDisplayCenterButtonsType, S::setDisplayCenterButtonsType, S::clearDisplayCenterButtonsType},
+            {"DisplayFullNameType", 1, S::getDisplayFullNameType, S::setDisplayFullNameType, nullptr},
+            {"SplineResoluition", 500, S::getSplineResolution, S::setSplineResolution, S::clearSplineResolution},
+            {"ImageExportMagnificationFactor", 1, S::getImageExportMagnificationFactor, S::setImageExportMagnificationFactor, S::clearImageExportMagnificationFactor},
+        });
+        checkPreferences<bool>({
+            {"PottsModelSecVisibleStatus", false, S::isPottsModelSecVisible, S::setPottsModelSecVisible, S::clearPottsModelSecVisible},
+            {"SplineProfileSynStatus", true, S::isSplineProfileSynchronized, S::setSplineProfileSynchronized, S::clearSplineProfileSynchronized},
+            {"VisibleVtkAxisMarker", true, S::isVisibleVtkAxisMarker, S::setVisibleVtkAxisMarker, S::clearVisibleVtkAxisMarker},
+            {"VisibleTavModelInfoSec", true, S::isVisibleTavModelInfoSec, S::setVisibleTavModelInfoSec, S::clearVisibleTavModelInfoSec},
+        });
+        checkPreferences<QSize>({
+            {"LastScreenSize", QSize(1440, 900), S::getLastScreenSize, S::setLastScreenSize, nullptr},
+            {"IconSize", QSize(20, 15), S::getIconSize, S::setIconSize, S::clearIconSize},
+        });
+        checkPreferences<QPoint>({
+            {"LastScreenPos", QPoint(0, 0), S::getLastScreenPos, S::setLastScreenPos, S::clearLastScreenPos},
+        });
     }
 
     void lastScreenPosPresence()
@@ -212,21 +170,12 @@ private Q_SLOTS:
         QVERIFY(!TavSettings::hasLastScreenPos(TavSettings::AppPellaris));
     }
 
-    void displayFullName_data()
+    void displayFullNameOnlyForCodeZero()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("fullName");
-        QTest::newRow("0") << 0 << true;
-        QTest::newRow("1") << 1 << false;
-        QTest::newRow("2") << 2 << false;
-        QTest::newRow("-1") << -1 << false;
-    }
-    void displayFullName()
-    {
-        QFETCH(int, code);
-        QFETCH(bool, fullName);
-        TavSettings::setDisplayFullNameType(code, TavSettings::AppQuintara);
-        QCOMPARE(TavSettings::displayFullName(TavSettings::AppQuintara), fullName);
+        for (const int code : {0, 1, 2, -1}) {
+            TavSettings::setDisplayFullNameType(code, TavSettings::AppQuintara);
+            QCOMPARE(TavSettings::displayFullName(TavSettings::AppQuintara), code == 0);
+        }
     }
 
     // Values written by other means convert as QVariant converts them, not to the default.
@@ -272,16 +221,6 @@ private Q_SLOTS:
 
     // --- Recent files ---
 
-    void addRecentFile()
-    {
-        const QString model = makeFile(QStringLiteral("run/model.txt"));
-        QVERIFY(TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, TavSettings::AppOrbelle, 5));
-        QCOMPARE(stored(QStringLiteral("Orbelle/RecentFileList/TavrelleModelFile")).toStringList(), QStringList{model});
-        QCOMPARE(TavSettings::getRecentTavrelleFile(TavSettings::ModelFile, TavSettings::AppOrbelle), model);
-        // An addition leaves the recent folder alone.
-        QVERIFY(!storedKeys().contains(QStringLiteral("Orbelle/RecentFilePath/TavrelleModelFile")));
-    }
-
     void addRecentFileOrder_data()
     {
         QTest::addColumn<QStringList>("before");
@@ -302,15 +241,17 @@ private Q_SLOTS:
         QFETCH(int, maxCount);
         QFETCH(QStringList, after);
         const auto path = [this](const QString &name) { return makeFile(QStringLiteral("order/") + name); };
-        QStringList stored;
+        QStringList history;
         for (const QString &name : before)
-            stored << path(name);
-        TavSettings::setRecentTavrelleFileList(stored, TavSettings::GeometryFile, TavSettings::AppHalvex);
+            history << path(name);
+        TavSettings::setRecentTavrelleFileList(history, TavSettings::GeometryFile, TavSettings::AppHalvex);
         QVERIFY(TavSettings::addRecentFileToTavrelleFileList(path(added), TavSettings::GeometryFile, TavSettings::AppHalvex, maxCount));
         QStringList expected;
         for (const QString &name : after)
             expected << path(name);
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::GeometryFile, TavSettings::AppHalvex), expected);
+        QCOMPARE(stored(QStringLiteral("Halvex/RecentFileList/TavrelleGeometryFile")).toStringList(), expected);
+        // An addition leaves the recent folder alone.
+        QVERIFY(!storedKeys().contains(QStringLiteral("Halvex/RecentFilePath/TavrelleGeometryFile")));
     }
 
     void addRecentFileRefused_data()
