@@ -1,9 +1,8 @@
 // A second process for tst_daemon:
-//   daemonpeer serve                  runs a Daemon; prints "ready", "hup" per hupCaught(),
+//   daemonpeer serve                  runs a Daemon; prints "ready", then
 //                                     "message <percent-encoded text>" per debug message,
 //                                     and "term" on termCaught(), after which it quits
-//   daemonpeer burst PID SIGNAL COUNT sends SIGNAL ("HUP" or "TERM") COUNT times to PID
-//   daemonpeer list-fds               prints the target of every open descriptor
+//   daemonpeer burst PID SIGNAL COUNT sends the signal numbered SIGNAL COUNT times to PID
 //   daemonpeer construct-with-free-descriptors N
 //                                     lowers the descriptor limit so that only N more fit,
 //                                     constructs a Daemon and prints "constructed"
@@ -12,8 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -38,7 +35,6 @@ int serve(int argc, char *argv[])
 {
     qInstallMessageHandler(printMessage);
     Daemon daemon(argc, argv);
-    QObject::connect(&daemon, &Daemon::hupCaught, [] { printLine("hup"); });
     QObject::connect(&daemon, &Daemon::termCaught, &daemon, [&daemon] {
         printLine("term");
         daemon.quit();
@@ -66,29 +62,12 @@ int constructWithFreeDescriptors(int argc, char *argv[], int wanted)
     return 0;
 }
 
-int burst(pid_t pid, const char *signalName, long count)
+int burst(pid_t pid, int signalNumber, long count)
 {
-    const int signalNumber = std::strcmp(signalName, "TERM") == 0 ? SIGTERM : SIGHUP;
     for (long i = 0; i < count; ++i) {
         if (::kill(pid, signalNumber) != 0)
             return 1;
     }
-    return 0;
-}
-
-int listFileDescriptors()
-{
-    DIR *dir = ::opendir("/proc/self/fd");
-    if (!dir)
-        return 1;
-    while (const dirent *entry = ::readdir(dir)) {
-        char target[256];
-        const QByteArray link = QByteArray("/proc/self/fd/") + entry->d_name;
-        const ssize_t length = ::readlink(link.constData(), target, sizeof target);
-        if (length > 0)
-            printLine(QByteArray(target, int(length)));
-    }
-    ::closedir(dir);
     return 0;
 }
 
@@ -100,12 +79,9 @@ int main(int argc, char *argv[])
     if (command == "serve")
         return serve(argc, argv);
     if (command == "burst" && argc == 5)
-        return burst(pid_t(std::atol(argv[2])), argv[3], std::atol(argv[4]));
-    if (command == "list-fds")
-        return listFileDescriptors();
+        return burst(pid_t(std::atol(argv[2])), std::atoi(argv[3]), std::atol(argv[4]));
     if (command == "construct-with-free-descriptors" && argc == 3)
         return constructWithFreeDescriptors(argc, argv, std::atoi(argv[2]));
-    std::fputs("usage: daemonpeer serve | burst PID HUP|TERM COUNT | list-fds"
-               " | construct-with-free-descriptors N\n", stderr);
+    std::fputs("usage: daemonpeer serve | burst PID SIGNAL COUNT | construct-with-free-descriptors N\n", stderr);
     return 2;
 }

@@ -10,15 +10,9 @@ QString opening(const QString &appName, bool experimental)
 {
     return appName + "\nVer " + TavShare::getTavrelleCurrVersionQString() + " \n\n"
         + (experimental ? "This is an experimental (NOT AN OFFICIAL) release. \n\n" : "")
-        + "(Build Revision: 5178)\n"
-          "(SVN path: /tavrelle/trunk/Tavrelle)\n"
-          "\n"
-          "Department of Cellular Systems Modelling\n"
-          "Institute for Cell Dynamics and Modelling\n"
-          "Zentrabio Research Association\n"
-          "Germany\n"
-          "tavrelle@example.org\n"
-          "\n"
+        + "(Build Revision: 5178)\n(SVN path: /tavrelle/trunk/Tavrelle)\n\n"
+          "Department of Cellular Systems Modelling\nInstitute for Cell Dynamics and Modelling\n"
+          "Zentrabio Research Association\nGermany\ntavrelle@example.org\n\n"
           "We gratefully acknowledge the use of the following libraries.\n\n";
 }
 
@@ -69,61 +63,49 @@ class TestRelease : public QObject
     Q_OBJECT
 
 private slots:
-    void releaseFacts();
-    void versionNamesTheSharedLibrary();
-    void acknowledgements_data();
-    void acknowledgements();
-};
-
-void TestRelease::releaseFacts()
-{
-    QCOMPARE(TavShare::getRevision(), 5178);
-    QCOMPARE(TavShare::getSvnPath(), QStringLiteral("/tavrelle/trunk/Tavrelle"));
-    const QString version = TavShare::getTavrelleCurrVersionQString();
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch(), qPrintable(version));
-    QCOMPARE(QString::fromStdString(TavShare::getTavrelleCurrVersionStdString()), version);
-}
-
-// The version text and the shared library's file names come from the same build setting.
-void TestRelease::versionNamesTheSharedLibrary()
-{
-    const QString version = TavShare::getTavrelleCurrVersionQString();
-    QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_FILE_NAME), "libTavShare.so." + version);
-    QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_SONAME), "libTavShare.so." + version.section(QLatin1Char('.'), 0, 0));
-}
-
-void TestRelease::acknowledgements_data()
-{
-    QTest::addColumn<QString>("appName");
-    QTest::addColumn<qulonglong>("libraries");
-    QTest::addColumn<bool>("experimental");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("no libraries") << "Orbelle" << 0ull << false << opening("Orbelle", false);
-    QTest::newRow("experimental") << "Orbelle" << 0ull << true << opening("Orbelle", true);
-    QTest::newRow("empty application name") << "" << 0ull << false << opening("", false);
-    QTest::newRow("bits above 0x8000") << "Orbelle" << 0xffff0000ull << false << opening("Orbelle", false);
-
-    QString allCredits;
-    for (const auto &credit : credits) {
-        const QByteArray name = "bit 0x" + QByteArray::number(qulonglong(credit.first), 16);
-        QTest::newRow(name.constData()) << "Orbelle" << qulonglong(credit.first) << false
-                                        << opening("Orbelle", false) + credit.second;
-        allCredits += credit.second;
+    // The version text and the shared library's file names come from the same build setting.
+    void releaseFacts()
+    {
+        QCOMPARE(TavShare::getRevision(), 5178);
+        QCOMPARE(TavShare::getSvnPath(), QStringLiteral("/tavrelle/trunk/Tavrelle"));
+        const QString version = TavShare::getTavrelleCurrVersionQString();
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch(), qPrintable(version));
+        QCOMPARE(QString::fromStdString(TavShare::getTavrelleCurrVersionStdString()), version);
+        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_FILE_NAME), "libTavShare.so." + version);
+        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_SONAME), "libTavShare.so." + version.section(QLatin1Char('.'), 0, 0));
     }
-    QTest::newRow("boost and Qt examples") << "Orbelle" << 0x8001ull << false
-                                           << opening("Orbelle", false) + credits.first().second + qtExamplesCredit;
-    QTest::newRow("all bits, experimental") << "Halvex" << 0xffffull << true << opening("Halvex", true) + allCredits;
-}
 
-void TestRelease::acknowledgements()
-{
-    QFETCH(QString, appName);
-    QFETCH(qulonglong, libraries);
-    QFETCH(bool, experimental);
-    QFETCH(QString, expected);
-    QCOMPARE(TavShare::acknowledgements(appName, static_cast<unsigned long>(libraries), experimental), expected);
-}
+    void acknowledgements_data()
+    {
+        QTest::addColumn<QString>("appName");
+        QTest::addColumn<qulonglong>("libraries");
+        QTest::addColumn<bool>("experimental");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("no libraries") << "Orbelle" << 0ull << false << opening("Orbelle", false);
+        QTest::newRow("empty name, experimental") << "" << 0ull << true << opening("", true);
+        QTest::newRow("bits above 0x8000") << "Orbelle" << 0xffff0000ull << false << opening("Orbelle", false);
+        QString allCredits;
+        for (const auto &credit : credits) {
+            const QByteArray name = "bit 0x" + QByteArray::number(qulonglong(credit.first), 16);
+            QTest::newRow(name.constData()) << "Orbelle" << qulonglong(credit.first) << false
+                                            << opening("Orbelle", false) + credit.second;
+            allCredits += credit.second;
+        }
+        QTest::newRow("boost and Qt examples") << "Orbelle" << 0x8001ull << false
+                                               << opening("Orbelle", false) + credits.first().second + qtExamplesCredit;
+        QTest::newRow("all bits, experimental") << "Halvex" << 0xffffull << true << opening("Halvex", true) + allCredits;
+    }
+
+    void acknowledgements()
+    {
+        QFETCH(QString, appName);
+        QFETCH(qulonglong, libraries);
+        QFETCH(bool, experimental);
+        QFETCH(QString, expected);
+        QCOMPARE(TavShare::acknowledgements(appName, static_cast<unsigned long>(libraries), experimental), expected);
+    }
+};
 
 TAVTEST_MAIN(TestRelease)
 #include "tst_release.moc"

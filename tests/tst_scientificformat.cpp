@@ -13,104 +13,71 @@ class TestScientificFormat : public QObject
     Q_OBJECT
 
 private slots:
-    void format_data();
-    void format();
-    void hugePrecisionKeepsEveryDigit();
+    void format_data()
+    {
+        QTest::addColumn<QString>("numberStr");
+        QTest::addColumn<int>("dataFormat");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<bool>("withZeroEndAfterDecimal");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("messages");
+
+        const QStringList none;
+        QTest::newRow("exponent, zeros dropped") << "120000" << 0 << 3 << false << "1.2e+05" << none;
+        QTest::newRow("exponent, zeros kept") << "120000" << 0 << 3 << true << "1.200e+05" << none;
+        QTest::newRow("limit 100, point dropped") << "100" << 2 << 2 << false << "100" << none;
+        QTest::newRow("by magnitude, zero") << "0" << 2 << 2 << false << "0e+00" << none;
+        QTest::newRow("by magnitude, negative small") << "-0.001" << 2 << 2 << false << "-1e-03" << none;
+        QTest::newRow("limit 0.01") << "0.01" << 2 << 3 << false << "0.01" << none;
+        QTest::newRow("limit -100") << "-100" << 2 << 2 << true << "-100.00" << none;
+        QTest::newRow("past 100, tie rounds away") << "100.5" << 2 << 2 << true << "1.01e+02" << none;
+        QTest::newRow("below 0.01") << "0.009" << 2 << 2 << true << "9.00e-03" << none;
+        QTest::newRow("precision 0, no point") << "1234.7" << 1 << 0 << false << "1235" << none;
+        QTest::newRow("zeros before the point") << "1000" << 1 << 2 << false << "1000" << none;
+        QTest::newRow("negative precision, one zero") << "1.5" << 0 << -1 << false << "1.50000e+00" << none;
+        QTest::newRow("three blanks") << "   " << 0 << 3 << false << "" << none;
+        // Text that is no number comes back as it stands.
+        QTest::newRow("letters") << "abc" << 0 << 3 << false << "abc" << QStringList{QString(parseError) + " \"abc\""};
+        QTest::newRow("blanks and zeros kept")
+            << " 1,50 " << 1 << 3 << false << " 1,50 " << QStringList{QString(parseError) + " \" 1,50 \""};
+        // An unlisted format trims the input text itself, bounded by precision.
+        const QStringList formatMessage{QString::fromLatin1(formatError)};
+        QTest::newRow("unlisted, bounded by precision") << "1.5000" << 7 << 1 << false << "1.50" << formatMessage;
+        QTest::newRow("unlisted, untouched") << " 1.5000 " << 7 << 1 << true << " 1.5000 " << formatMessage;
+        QTest::newRow("unlisted, negative precision") << "1.5000" << -1 << INT_MIN << false << "1.500" << formatMessage;
+        QTest::newRow("unlisted, upper-case E") << "1.50E+05" << 3 << 5 << false << "1.50E+05" << formatMessage;
+        QTest::newRow("unlisted, lower-case e") << "1.500e+05" << 3 << 5 << false << "1.5e+05" << formatMessage;
+    }
+
+    void format()
+    {
+        QFETCH(QString, numberStr);
+        QFETCH(int, dataFormat);
+        QFETCH(int, precision);
+        QFETCH(bool, withZeroEndAfterDecimal);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, messages);
+
+        TavTest::MessageCapture capture;
+        QCOMPARE(TavShare::getScientificFormat(numberStr, dataFormat, precision, withZeroEndAfterDecimal), expected);
+        QCOMPARE(capture.texts(), messages);
+        for (const TavTest::MessageCapture::Message &message : capture.messages())
+            QCOMPARE(message.type, QtDebugMsg);
+    }
+
+    // The smallest subnormal has the longest exact expansion of any double, 1074 decimals
+    // ending in 5. No precision, however large, may lose a digit of it, nor allocate more.
+    void hugePrecisionKeepsEveryDigit()
+    {
+        const QString smallest = QStringLiteral("4.9406564584124654e-324");
+        const QString exact = QString::number(smallest.toDouble(), 'f', 1074);
+        QVERIFY(exact.endsWith(QLatin1Char('5')));
+        QCOMPARE(TavShare::getScientificFormat(smallest, 1, INT_MAX, false), exact);
+        QCOMPARE(TavShare::getScientificFormat(smallest, 1, INT_MAX, true), exact);
+        QCOMPARE(TavShare::getScientificFormat(QStringLiteral("0.25"), 0, INT_MAX, false), QStringLiteral("2.5e-01"));
+        QCOMPARE(TavShare::getScientificFormat(QStringLiteral("0.25"), 2, INT_MAX, true).size(), 2 + 1074);
+    }
 };
-
-void TestScientificFormat::format_data()
-{
-    QTest::addColumn<QString>("numberStr");
-    QTest::addColumn<int>("dataFormat");
-    QTest::addColumn<int>("precision");
-    QTest::addColumn<bool>("withZeroEndAfterDecimal");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QStringList>("messages");
-
-    const QStringList none;
-
-    // The worked results.
-    QTest::newRow("exponent, zeros dropped") << "120000" << 0 << 3 << false << "1.2e+05" << none;
-    QTest::newRow("exponent, zeros kept") << "120000" << 0 << 3 << true << "1.200e+05" << none;
-    QTest::newRow("exponent, rounded") << "123456" << 0 << 3 << false << "1.235e+05" << none;
-    QTest::newRow("by magnitude, fixed") << "0.5" << 2 << 4 << false << "0.5" << none;
-    QTest::newRow("by magnitude, fixed, zeros kept") << "0.5" << 2 << 4 << true << "0.5000" << none;
-    QTest::newRow("by magnitude, point dropped") << "100" << 2 << 2 << false << "100" << none;
-    QTest::newRow("by magnitude, above 100") << "250" << 2 << 2 << false << "2.5e+02" << none;
-    QTest::newRow("by magnitude, zero") << "0" << 2 << 2 << false << "0e+00" << none;
-    QTest::newRow("by magnitude, 0.01") << "0.01" << 2 << 3 << false << "0.01" << none;
-    QTest::newRow("by magnitude, negative small") << "-0.001" << 2 << 2 << false << "-1e-03" << none;
-
-    // Both limits of the fixed form belong to it.
-    QTest::newRow("limit 100") << "100" << 2 << 2 << true << "100.00" << none;
-    QTest::newRow("limit 0.01") << "0.01" << 2 << 2 << true << "0.01" << none;
-    QTest::newRow("limit -100") << "-100" << 2 << 2 << true << "-100.00" << none;
-    QTest::newRow("past 100, tie rounds away") << "100.5" << 2 << 2 << true << "1.01e+02" << none;
-    QTest::newRow("below 0.01") << "0.009" << 2 << 2 << true << "9.00e-03" << none;
-    QTest::newRow("zero is exponent form") << "0" << 2 << 2 << true << "0.00e+00" << none;
-
-    // What the trimming keeps.
-    QTest::newRow("precision 0, no point") << "1234.7" << 1 << 0 << false << "1235" << none;
-    QTest::newRow("zeros before the point") << "1000" << 1 << 2 << false << "1000" << none;
-    QTest::newRow("negative exponent") << "0.00025" << 0 << 4 << false << "2.5e-04" << none;
-    QTest::newRow("negative precision, one zero") << "1.5" << 0 << -1 << false << "1.50000e+00" << none;
-    QTest::newRow("blanks and plus sign parse") << " +3 " << 1 << 2 << false << "3" << none;
-
-    // Blank text: nothing to show, no message.
-    QTest::newRow("three blanks") << "   " << 0 << 3 << false << "" << none;
-    QTest::newRow("empty") << "" << 1 << 3 << true << "" << none;
-    QTest::newRow("tab and newline") << "\t\n" << 2 << 3 << false << "" << none;
-
-    // Text that is no number comes back as it stands.
-    QTest::newRow("letters") << "abc" << 0 << 3 << false << "abc" << QStringList{QString(parseError) + " \"abc\""};
-    QTest::newRow("blanks and zeros kept")
-        << " 1,50 " << 1 << 3 << false << " 1,50 " << QStringList{QString(parseError) + " \" 1,50 \""};
-
-    // An unlisted format trims the input text itself, bounded by precision.
-    const QStringList formatMessage{QString::fromLatin1(formatError)};
-    QTest::newRow("unlisted, bounded by precision") << "1.5000" << 7 << 1 << false << "1.50" << formatMessage;
-    QTest::newRow("unlisted, zeros kept") << "1.5000" << 7 << 1 << true << "1.5000" << formatMessage;
-    QTest::newRow("unlisted, precision 0") << "1.5000" << 7 << 0 << false << "1.500" << formatMessage;
-    QTest::newRow("unlisted, negative precision") << "1.5000" << -1 << INT_MIN << false << "1.500" << formatMessage;
-    QTest::newRow("unlisted, upper-case E") << "1.50E+05" << 3 << 5 << false << "1.50E+05" << formatMessage;
-    QTest::newRow("unlisted, lower-case e") << "1.500e+05" << 3 << 5 << false << "1.5e+05" << formatMessage;
-    QTest::newRow("unlisted, bare point") << "5." << 3 << 5 << false << "5" << formatMessage;
-    QTest::newRow("unlisted, no point") << "1200" << 3 << 5 << false << "1200" << formatMessage;
-    QTest::newRow("unlisted, trailing blank") << " 1.50 " << 3 << 5 << false << " 1.50 " << formatMessage;
-}
-
-void TestScientificFormat::format()
-{
-    QFETCH(QString, numberStr);
-    QFETCH(int, dataFormat);
-    QFETCH(int, precision);
-    QFETCH(bool, withZeroEndAfterDecimal);
-    QFETCH(QString, expected);
-    QFETCH(QStringList, messages);
-
-    TavTest::MessageCapture capture;
-    QCOMPARE(TavShare::getScientificFormat(numberStr, dataFormat, precision, withZeroEndAfterDecimal), expected);
-    QCOMPARE(capture.texts(), messages);
-    for (const TavTest::MessageCapture::Message &message : capture.messages())
-        QCOMPARE(message.type, QtDebugMsg);
-}
-
-// The smallest subnormal has the longest exact expansion of any double, 1074 decimals
-// ending in 5. No precision, however large, may lose a digit of it, nor allocate more
-// than those digits.
-void TestScientificFormat::hugePrecisionKeepsEveryDigit()
-{
-    const QString smallest = QStringLiteral("4.9406564584124654e-324");
-    QString exact = QString::number(smallest.toDouble(), 'f', 1200);
-    while (exact.endsWith(QLatin1Char('0')))
-        exact.chop(1);
-    QCOMPARE(exact.size(), 2 + 1074);
-
-    QCOMPARE(TavShare::getScientificFormat(smallest, 1, INT_MAX, false), exact);
-    QCOMPARE(TavShare::getScientificFormat(smallest, 1, INT_MAX, true), exact);
-    QCOMPARE(TavShare::getScientificFormat(QStringLiteral("0.25"), 0, INT_MAX, false), QStringLiteral("2.5e-01"));
-    QCOMPARE(TavShare::getScientificFormat(QStringLiteral("0.25"), 2, INT_MAX, true).size(), 2 + 1074);
-}
 
 TAVTEST_MAIN(TestScientificFormat)
 #include "tst_scientificformat.moc"

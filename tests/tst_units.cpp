@@ -4,132 +4,79 @@
 
 #include <climits>
 
-class TestUnits : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void unitText_data();
-    void unitText();
-    void unicodeString_data();
-    void unicodeString();
-    void degreeIsTheDegreeSign();
-    void unlistedUnitLogsItsValue_data();
-    void unlistedUnitLogsItsValue();
-    void unlistedUnicodeTypeLogs_data();
-    void unlistedUnicodeTypeLogs();
-};
-
 // The exact UTF-16 units: the micro sign is U+00B5, never the Greek mu U+03BC.
 static QString units(const char16_t *text)
 {
     return QStringView(text).toString();
 }
 
-void TestUnits::unitText_data()
+class TestUnits : public QObject
 {
-    QTest::addColumn<int>("unitType");
-    QTest::addColumn<QString>("expected");
+    Q_OBJECT
 
-    QTest::newRow("square micrometer per second") << 0 << units(u"\u00B5m\u00B2/s");
-    QTest::newRow("liter per mole second") << 1 << units(u"l/mol\u00B7s");
-    QTest::newRow("per second") << 2 << units(u"/s");
-    QTest::newRow("mole per liter") << 3 << units(u"mol/l");
-    QTest::newRow("molecule per cubic micrometer") << 4 << units(u"molecule/\u00B5m\u00B3");
-    QTest::newRow("molecule per membrane") << 5 << units(u"molecule/membrane");
-    QTest::newRow("molecules") << 6 << units(u"molecules");
-    QTest::newRow("mole per square micrometer") << 7 << units(u"mol/\u00B5m\u00B2");
-    QTest::newRow("mole per square meter") << 8 << units(u"mol/m\u00B2");
-    QTest::newRow("molecule per square micrometer") << 9 << units(u"molecule/\u00B5m\u00B2");
-    QTest::newRow("square meter") << 10 << units(u"m\u00B2");
-    QTest::newRow("square micrometer") << 11 << units(u"\u00B5m\u00B2");
-    QTest::newRow("meter") << 12 << units(u"m");
-    QTest::newRow("centimeter") << 13 << units(u"cm");
-    QTest::newRow("micrometer") << 14 << units(u"\u00B5m");
-}
+private slots:
+    void text_data()
+    {
+        QTest::addColumn<bool>("symbol"); // getUnicodeString rather than getUnit
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("message");
 
-void TestUnits::unitText()
-{
-    QFETCH(int, unitType);
-    QFETCH(QString, expected);
+        const QString unitError = QStringLiteral("Error found at QString TavShare::getUnit(int unitType)  ");
+        QTest::newRow("square micrometer per second") << false << 0 << units(u"\u00B5m\u00B2/s") << QString();
+        QTest::newRow("liter per mole second") << false << 1 << units(u"l/mol\u00B7s") << QString();
+        QTest::newRow("per second") << false << 2 << units(u"/s") << QString();
+        QTest::newRow("mole per liter") << false << 3 << units(u"mol/l") << QString();
+        QTest::newRow("molecule per cubic micrometer") << false << 4 << units(u"molecule/\u00B5m\u00B3") << QString();
+        QTest::newRow("molecule per membrane") << false << 5 << units(u"molecule/membrane") << QString();
+        QTest::newRow("molecules") << false << 6 << units(u"molecules") << QString();
+        QTest::newRow("mole per square micrometer") << false << 7 << units(u"mol/\u00B5m\u00B2") << QString();
+        QTest::newRow("mole per square meter") << false << 8 << units(u"mol/m\u00B2") << QString();
+        QTest::newRow("molecule per square micrometer") << false << 9 << units(u"molecule/\u00B5m\u00B2") << QString();
+        QTest::newRow("square meter") << false << 10 << units(u"m\u00B2") << QString();
+        QTest::newRow("square micrometer") << false << 11 << units(u"\u00B5m\u00B2") << QString();
+        QTest::newRow("meter") << false << 12 << units(u"m") << QString();
+        QTest::newRow("centimeter") << false << 13 << units(u"cm") << QString();
+        QTest::newRow("micrometer") << false << 14 << units(u"\u00B5m") << QString();
+        QTest::newRow("unit one past the end") << false << 15 << QString() << unitError + "15";
+        QTest::newRow("unit minus one") << false << -1 << QString() << unitError + "-1";
+        QTest::newRow("smallest int") << false << INT_MIN << QString() << unitError + "-2147483648";
 
-    TavTest::MessageCapture capture;
-    const QString unit = TavShare::getUnit(TavShare::UnitType(unitType));
-    QCOMPARE(unit, expected);
-    QCOMPARE(unit.size(), expected.size());
-    QVERIFY(capture.messages().isEmpty());
-}
+        QTest::newRow("degree sign") << true << 0 << units(u"\u00B0") << QString();
+        QTest::newRow("micro sign") << true << 1 << units(u"\u00B5") << QString();
+        QTest::newRow("middle dot") << true << 2 << units(u"\u00B7") << QString();
+        QTest::newRow("superscript two") << true << 3 << units(u"\u00B2") << QString();
+        QTest::newRow("superscript three") << true << 4 << units(u"\u00B3") << QString();
+        QTest::newRow("plus sign") << true << 5 << units(u"+") << QString();
+        QTest::newRow("equals sign") << true << 6 << units(u"=") << QString();
+        QTest::newRow("rightwards arrow") << true << 7 << units(u"\u2192") << QString();
+        QTest::newRow("division slash") << true << 8 << units(u"\u2215") << QString();
+        QTest::newRow("symbol one past the end") << true << 9 << QString() << "no unicode type defined";
+        QTest::newRow("symbol minus one") << true << -1 << QString() << "no unicode type defined";
+    }
 
-void TestUnits::unicodeString_data()
-{
-    QTest::addColumn<int>("unicodeType");
-    QTest::addColumn<int>("codePoint");
+    void text()
+    {
+        QFETCH(bool, symbol);
+        QFETCH(int, value);
+        QFETCH(QString, expected);
+        QFETCH(QString, message);
 
-    QTest::newRow("degree sign") << 0 << 0x00B0;
-    QTest::newRow("micro sign") << 1 << 0x00B5;
-    QTest::newRow("middle dot") << 2 << 0x00B7;
-    QTest::newRow("superscript two") << 3 << 0x00B2;
-    QTest::newRow("superscript three") << 4 << 0x00B3;
-    QTest::newRow("plus sign") << 5 << 0x002B;
-    QTest::newRow("equals sign") << 6 << 0x003D;
-    QTest::newRow("rightwards arrow") << 7 << 0x2192;
-    QTest::newRow("division slash") << 8 << 0x2215;
-}
+        TavTest::MessageCapture capture;
+        const QString text = symbol ? TavShare::getUnicodeString(TavShare::UnicodeType(value))
+                                    : TavShare::getUnit(TavShare::UnitType(value));
+        QCOMPARE(text, expected);
+        QCOMPARE(text.isNull(), expected.isNull());
+        QCOMPARE(capture.texts(), message.isNull() ? QStringList() : QStringList{message});
+        for (const TavTest::MessageCapture::Message &logged : capture.messages())
+            QCOMPARE(logged.type, QtDebugMsg);
+    }
 
-void TestUnits::unicodeString()
-{
-    QFETCH(int, unicodeType);
-    QFETCH(int, codePoint);
-
-    const QString text = TavShare::getUnicodeString(TavShare::UnicodeType(unicodeType));
-    QCOMPARE(text.size(), 1);
-    QCOMPARE(int(text.at(0).unicode()), codePoint);
-}
-
-void TestUnits::degreeIsTheDegreeSign()
-{
-    QCOMPARE(TavShare::getUnicodeDegree(), units(u"\u00B0"));
-    QCOMPARE(TavShare::getUnicodeDegree(), TavShare::getUnicodeString(TavShare::UnicodeDegreeSign));
-}
-
-void TestUnits::unlistedUnitLogsItsValue_data()
-{
-    QTest::addColumn<int>("unitType");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("one past the end") << 15 << "Error found at QString TavShare::getUnit(int unitType)  15";
-    QTest::newRow("minus one") << -1 << "Error found at QString TavShare::getUnit(int unitType)  -1";
-    QTest::newRow("smallest int") << INT_MIN << "Error found at QString TavShare::getUnit(int unitType)  -2147483648";
-}
-
-void TestUnits::unlistedUnitLogsItsValue()
-{
-    QFETCH(int, unitType);
-    QFETCH(QString, message);
-
-    TavTest::MessageCapture capture;
-    QVERIFY(TavShare::getUnit(TavShare::UnitType(unitType)).isNull());
-    QCOMPARE(capture.texts(), QStringList{message});
-    QCOMPARE(capture.messages().first().type, QtDebugMsg);
-}
-
-void TestUnits::unlistedUnicodeTypeLogs_data()
-{
-    QTest::addColumn<int>("unicodeType");
-
-    QTest::newRow("one past the end") << 9;
-    QTest::newRow("minus one") << -1;
-}
-
-void TestUnits::unlistedUnicodeTypeLogs()
-{
-    QFETCH(int, unicodeType);
-
-    TavTest::MessageCapture capture;
-    QVERIFY(TavShare::getUnicodeString(TavShare::UnicodeType(unicodeType)).isNull());
-    QCOMPARE(capture.texts(), QStringList{QStringLiteral("no unicode type defined")});
-    QCOMPARE(capture.messages().first().type, QtDebugMsg);
-}
+    void degreeIsTheDegreeSign()
+    {
+        QCOMPARE(TavShare::getUnicodeDegree(), units(u"\u00B0"));
+    }
+};
 
 TAVTEST_MAIN(TestUnits)
 #include "tst_units.moc"
