@@ -1,4 +1,4 @@
-// A second process for tst_lockfile. The modes with an application name run under APP in
+// A second process for tst_lockfile. Both modes run under the application name APP in
 // the temporary folder they inherit and wait for one line on standard input before they
 // start, so that the test can let all its peers go at the same moment.
 //   lockpeer APP churn DIR PREFIX COUNT  creates DIR/PREFIX-<i> for i < COUNT, takes each
@@ -6,8 +6,6 @@
 //                                        releases each (expects true); one line on
 //                                        stderr and exit status 1 for anything else
 //   lockpeer APP race FILE...            takes each FILE, printing getLock's result
-//   lockpeer path                        prints the lock file path of a process that has
-//                                        no application object
 
 #include "TavShare.h"
 
@@ -66,11 +64,6 @@ int race(const QStringList &files)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 2 && qstrcmp(argv[1], "path") == 0) {
-        QTextStream(stdout) << TavShare::getLockFilePath() << '\n';
-        return 0;
-    }
-
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     QCoreApplication::setApplicationName(args.value(0));
@@ -80,6 +73,6 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("race"))
         return race(args.mid(2));
 
-    QTextStream(stderr) << "usage: lockpeer APP churn DIR PREFIX COUNT | APP race FILE... | path\n";
+    QTextStream(stderr) << "usage: lockpeer APP churn DIR PREFIX COUNT | APP race FILE...\n";
     return 2;
 }
