@@ -6,9 +6,7 @@
 #include "lockfile_p.h"
 #include "tavtest.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 
