@@ -6,14 +6,9 @@
 #include "lockfile_p.h"
 #include "tavtest.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
-
-using App = TavSettings::AppType;
-using FileType = TavSettings::TavrelleFileType;
 
 class TestTool : public QObject
 {
@@ -27,10 +22,12 @@ private:
         QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
     };
 
-    static Run tavshare(const QStringList &arguments, const QString &workingDirectory = QString())
+    static Run tavshare(const QStringList &arguments, const QString &workingDirectory = QString(),
+                        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
         process.setWorkingDirectory(workingDirectory);
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TAVSHARE_TOOL), arguments);
         Run run;
         if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit)
@@ -40,12 +37,9 @@ private:
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
     }
+    // For arguments without blanks, written as on a command line.
+    static Run tavshare(const QString &command) { return tavshare(command.split(QLatin1Char(' '), Qt::SkipEmptyParts)); }
 
-    // A value written by other means than the suite's accessors.
-    static void storeForeign(const QString &key, const QVariant &value)
-    {
-        QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue(key, value);
-    }
     static QStringList storedKeys()
     {
         QStringList keys = QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
@@ -62,10 +56,7 @@ private:
             QCOMPARE(TavShare::getLock(file), 0);
         QCoreApplication::setApplicationName(ownName);
     }
-    static QString lockFile(const QString &application)
-    {
-        return QDir::tempPath() + QLatin1Char('/') + application + QStringLiteral(".lock");
-    }
+    static QString lockFile(const QString &application) { return QDir::tempPath() + '/' + application + ".lock"; }
     static QByteArray contents(const QString &path)
     {
         QFile file(path);
@@ -77,134 +68,137 @@ private:
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
             qFatal("cannot write %s", qPrintable(path));
     }
+    QString makeFile(const QString &name) { writeFile(m_files.filePath(name), QByteArray()); return m_files.filePath(name); }
 
-    QString makeFile(const QString &name)
+    void fillState()
     {
-        const QString path = m_files.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(path));
-        return path;
+        const TavSettings::AppType app = TavSettings::AppQuintara;
+        TavSettings::setLineSpace(4, app);
+        TavSettings::setIconSize(QSize(24, 18), app);
+        TavSettings::setLastScreenPos(QPoint(-5, 7), app);
+        TavSettings::setPottsModelSecVisible(true, app);
+        TavSettings::setRecentTavrelleFileList({m_gone, m_held}, TavSettings::ModelFile, app);
+        TavSettings::setRecentTavrelleFileList({"/a b.tav"}, TavSettings::GeometryFile, app);
+        TavSettings::setRecentTavrelleFileList({}, TavSettings::DescriptionFile, app);
+        QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue("Quintara/SplineResoluition", "fine");
+        TavSettings::setLineSpace(9, TavSettings::AppHalvex);
+        QFile::remove(lockFile("Quintara"));
+        takeLocks("Quintara", {m_held, m_gone});
     }
 
     QTemporaryDir m_files;
+    const QString m_held = makeFile("held.tav");
+    const QString m_gone = m_files.filePath("gone.tav");
 
 private Q_SLOTS:
-    void init()
-    {
-        TavSettings::clearAllSettings();
-    }
+    void init() { TavSettings::clearAllSettings(); }
 
-    void helpOnEveryCommand_data()
+    void helpNamesTheCommand()
     {
-        QTest::addColumn<QStringList>("command");
-        const QStringList commands = {
-            QStringLiteral("tavshare"), QStringLiteral("tavshare settings"), QStringLiteral("tavshare settings show"),
-            QStringLiteral("tavshare settings get"), QStringLiteral("tavshare settings set"), QStringLiteral("tavshare settings unset"),
-            QStringLiteral("tavshare settings reset"), QStringLiteral("tavshare settings path"), QStringLiteral("tavshare recent"),
-            QStringLiteral("tavshare recent list"), QStringLiteral("tavshare recent prune"), QStringLiteral("tavshare format"),
-            QStringLiteral("tavshare unit"), QStringLiteral("tavshare ack"), QStringLiteral("tavshare locks"),
-            QStringLiteral("tavshare locks list"), QStringLiteral("tavshare locks release"), QStringLiteral("tavshare locks prune"),
-        };
-        for (const QString &command : commands)
-            QTest::newRow(qPrintable(command)) << QStringList(command.split(QLatin1Char(' ')).mid(1));
-    }
-    void helpOnEveryCommand()
-    {
-        QFETCH(QStringList, command);
-        const Run run = tavshare(command + QStringList{QStringLiteral("--help")});
+        const Run run = tavshare("locks prune --help");
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.startsWith(QStringLiteral("Usage: ") + (QStringList{QStringLiteral("tavshare")} + command).join(QLatin1Char(' '))),
-                 qPrintable(run.out));
-        QVERIFY(run.err.isEmpty());
+        QVERIFY2(run.out.startsWith("Usage: tavshare locks prune [options]\n"), qPrintable(run.out));
+        QCOMPARE(run.err, QString());
     }
 
-    void usageErrors_data()
+    // Nothing is written, neither to standard output nor to the store.
+    void rejected_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("reason");
-        auto row = [](const char *name, const QString &arguments, const QString &reason) {
-            QTest::newRow(name) << arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts) << reason;
+        auto usage = [](const char *name, const char *arguments, const char *reason) {
+            QTest::newRow(name) << QString::fromUtf8(arguments) << 2 << QString::fromUtf8(reason);
         };
-        row("no command", QString(), QStringLiteral("name a command"));
-        row("unknown command", QStringLiteral("frob"), QStringLiteral("unknown command 'frob'"));
-        row("no action", QStringLiteral("settings"), QStringLiteral("name a command: show, get"));
-        row("unknown action", QStringLiteral("recent frob"), QStringLiteral("use one of: list, prune"));
-        row("unknown option", QStringLiteral("settings show --frob"), QStringLiteral("'frob'"));
-        row("unknown application", QStringLiteral("settings show --app excel"), QStringLiteral("unknown application 'excel'; use one of: shared, orbelle"));
-        row("missing key", QStringLiteral("settings get"), QStringLiteral("missing KEY"));
-        row("extra argument", QStringLiteral("settings get LineSpace more"), QStringLiteral("unexpected argument 'more'"));
-        row("empty key", QStringLiteral("settings get /"), QStringLiteral("KEY is empty"));
-        row("not a number", QStringLiteral("settings set Orbelle/LineSpace ten"), QStringLiteral("'ten' is not a whole number"));
-        row("not a size", QStringLiteral("settings set Orbelle/IconSize 20,15"), QStringLiteral("write WIDTHxHEIGHT"));
-        row("not a point", QStringLiteral("settings set Orbelle/LastScreenPos 1x2"), QStringLiteral("write X,Y"));
-        row("not a flag", QStringLiteral("settings set Orbelle/VisibleVtkAxisMarker maybe"), QStringLiteral("write true or false"));
-        row("two values", QStringLiteral("settings set Orbelle/LineSpace 1 2"), QStringLiteral("exactly one value"));
-        row("negative number", QStringLiteral("settings set Orbelle/LineSpace -3"), QStringLiteral("put -- before it"));
-        row("unknown type", QStringLiteral("settings set Colour --type colour red"), QStringLiteral("unknown type 'colour'"));
-        row("type conflict", QStringLiteral("settings set LineSpace --app orbelle --type string x"), QStringLiteral("as type int"));
-        row("unset unconfirmed", QStringLiteral("settings unset Orbelle/LineSpace"), QStringLiteral("add --yes"));
-        row("reset unconfirmed", QStringLiteral("settings reset --all"), QStringLiteral("add --yes"));
-        row("reset app unconfirmed", QStringLiteral("settings reset --app orbelle"), QStringLiteral("add --yes"));
-        row("reset without scope", QStringLiteral("settings reset --yes"), QStringLiteral("either --app NAME or --all"));
-        row("reset with both scopes", QStringLiteral("settings reset --all --app orbelle --yes"), QStringLiteral("either --app NAME or --all"));
-        row("recent without app", QStringLiteral("recent list"), QStringLiteral("--app NAME"));
-        row("unknown file type", QStringLiteral("recent prune --app orbelle --type movie"), QStringLiteral("unknown file type 'movie'"));
-        row("locks without app", QStringLiteral("locks list"), QStringLiteral("--app NAME"));
-        row("locks of shared", QStringLiteral("locks prune --app shared"), QStringLiteral("locks belong to one application"));
-        row("locks of a path", QStringLiteral("locks list --app ../Orbelle"), QStringLiteral("'../Orbelle' is no application name"));
-        row("release without file", QStringLiteral("locks release --app orbelle"), QStringLiteral("missing FILE"));
-        row("not a number to format", QStringLiteral("format 1,5"), QStringLiteral("'1,5' is not a number"));
-        row("no number", QStringLiteral("format --"), QStringLiteral("missing NUMBER"));
-        row("unknown notation", QStringLiteral("format 1 --notation engineering"), QStringLiteral("use one of: exponent, fixed, auto"));
-        row("negative precision", QStringLiteral("format 1 --precision -1"), QStringLiteral("from 0 to 99"));
-        row("negative number to format", QStringLiteral("format -0.5"), QStringLiteral("tavshare format ... -- -0.5"));
-        row("unknown unit", QStringLiteral("unit furlong"), QStringLiteral("unknown unit 'furlong'"));
-        row("unit out of range", QStringLiteral("unit 15"), QStringLiteral("unknown unit '15'"));
-        row("unknown library", QStringLiteral("ack --libs boost,gtk"), QStringLiteral("unknown library 'gtk'"));
+        usage("no command", "", "name a command");
+        usage("unknown command", "frob", "unknown command 'frob'");
+        usage("unknown option", "settings show --frob", "'frob'");
+        usage("unknown application", "settings show --app excel", "unknown application 'excel'; use one of: shared, orbelle");
+        usage("extra argument", "settings get LineSpace more", "unexpected argument 'more'");
+        usage("not a size", "settings set Orbelle/IconSize 20,15", "write WIDTHxHEIGHT");
+        usage("negative number", "settings set Orbelle/LineSpace -3", "put -- before it");
+        usage("type conflict", "settings set LineSpace --app orbelle --type string x", "as type int");
+        usage("reset unconfirmed", "settings reset --all", "add --yes");
+        usage("reset without scope", "settings reset --yes", "either --app NAME or --all");
+        usage("locks of shared", "locks prune --app shared", "locks belong to one application");
+        usage("locks of a path", "locks list --app ../Orbelle", "'../Orbelle' is no application name");
+        usage("negative number to format", "format -0.5", "tavshare format ... -- -0.5");
+        usage("unit out of range", "unit 15", "unknown unit '15'");
+        usage("unknown library", "ack --libs boost,gtk", "unknown library 'gtk'");
+        QTest::newRow("get absent") << "settings get Orbelle/IconSize" << 1 << "nothing is stored under Orbelle/IconSize";
+        QTest::newRow("get group") << "settings get Orbelle" << 1 << "Orbelle is a group of values";
     }
-    void usageErrors()
+    void rejected()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
+        QFETCH(int, exitCode);
         QFETCH(QString, reason);
         TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
 
         const Run run = tavshare(arguments);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("--help")), qPrintable(run.err));
+        QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, QString());
-        QCOMPARE(storedKeys(), QStringList{QStringLiteral("Orbelle/LineSpace")});
+        QCOMPARE(storedKeys(), QStringList{"Orbelle/LineSpace"});
+        // A usage error points at the help; a failure says what is wrong in one line.
+        if (exitCode == 2)
+            QVERIFY2(run.err.contains(reason) && run.err.contains("--help"), qPrintable(run.err));
+        else
+            QVERIFY2(run.err.startsWith("tavshare: " + reason) && run.err.count('\n') == 1, qPrintable(run.err));
     }
 
-    void textCommands_data()
+    // Commands that only read, against one application's state of every kind.
+    void readOnlyOutput_data()
     {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("output");
-        QTest::newRow("exponent") << "format 120000 --notation exponent --precision 3" << "1.2e+05";
-        QTest::newRow("exponent keeping zeros") << "format 120000 --notation exponent --precision 3 --keep-zeros" << "1.200e+05";
-        QTest::newRow("auto at the upper limit") << "format 100 --precision 2" << "100";
-        QTest::newRow("auto above it") << "format 250 --precision 2" << "2.5e+02";
-        QTest::newRow("negative after --") << "format --precision 2 -- -0.001" << "-1e-03";
-        QTest::newRow("default precision") << "format 0.5 --notation fixed --keep-zeros" << "0.500000";
-        QTest::newRow("unit by enumerator") << "unit UnitSquareMicrometerPerSecond" << "µm²/s";
-        QTest::newRow("unit by short name") << "unit MICROMETER" << "µm";
-        QTest::newRow("unit by value") << "unit 1" << "l/mol·s";
-        QTest::newRow("version") << "--version" << "tavshare 2.3.1 (build revision 5178)";
+        QTest::newRow("exponent keeping zeros") << "format 120000 --notation exponent --precision 3 --keep-zeros" << "1.200e+05\n";
+        QTest::newRow("auto at the upper limit") << "format 100 --precision 2" << "100\n";
+        QTest::newRow("auto above it") << "format 250 --precision 2" << "2.5e+02\n";
+        QTest::newRow("negative after --") << "format --precision 2 -- -0.001" << "-1e-03\n";
+        QTest::newRow("default precision") << "format 0.5 --notation fixed --keep-zeros" << "0.500000\n";
+        QTest::newRow("unit by short name") << "unit MICROMETER" << "µm\n";
+        QTest::newRow("unit by value") << "unit 1" << "l/mol·s\n";
+        QTest::newRow("version") << "--version" << "tavshare 2.3.1 (build revision 5178)\n";
+        QTest::newRow("show") << "settings show --app quintara"
+                              << "Quintara/IconSize = 24x18\nQuintara/LastScreenPos = (-5, 7)\nQuintara/LineSpace = 4\n"
+                                 "Quintara/PottsModelSecVisibleStatus = true\nQuintara/RecentFileList/TavrelleDescriptionFile = (empty list)\n"
+                                 "Quintara/RecentFileList/TavrelleGeometryFile:\n    /a b.tav\n"
+                                 "Quintara/RecentFileList/TavrelleModelFile:\n    GONE\n    HELD\n"
+                                 "Quintara/SplineResoluition = fine   [holds 'fine', not a whole number; the suite reads 0]\n";
+        QTest::newRow("recent of one type") << "recent list --app quintara --type model" << "GONE  (missing)\nHELD\n";
+        QTest::newRow("recent") << "recent list --app quintara" << "model:\n    GONE  (missing)\n    HELD\ngeometry:\n    /a b.tav  (missing)\n";
+        QTest::newRow("locks") << "locks list --app QUINTARA" << "HELD\nGONE  (missing)\n";
+        QTest::newRow("no lock file") << "locks list --app halvex" << "";
+        QTest::newRow("show as JSON") << "settings show --json"
+                                      << "{\"Halvex/LineSpace\":9,\"Quintara/IconSize\":{\"height\":18,\"width\":24},"
+                                         "\"Quintara/LastScreenPos\":{\"x\":-5,\"y\":7},\"Quintara/LineSpace\":4,"
+                                         "\"Quintara/PottsModelSecVisibleStatus\":true,\"Quintara/RecentFileList/TavrelleDescriptionFile\":[],"
+                                         "\"Quintara/RecentFileList/TavrelleGeometryFile\":[\"/a b.tav\"],"
+                                         "\"Quintara/RecentFileList/TavrelleModelFile\":[\"GONE\",\"HELD\"],\"Quintara/SplineResoluition\":\"fine\"}";
+        QTest::newRow("recent as JSON") << "recent list --app quintara --type model --json"
+                                        << "{\"model\":[{\"exists\":false,\"path\":\"GONE\"},{\"exists\":true,\"path\":\"HELD\"}]}";
+        QTest::newRow("locks as JSON") << "locks list --app quintara --json"
+                                       << "[{\"exists\":true,\"path\":\"HELD\"},{\"exists\":false,\"path\":\"GONE\"}]";
     }
-    void textCommands()
+    void readOnlyOutput()
     {
         QFETCH(QString, arguments);
         QFETCH(QString, output);
-        const Run run = tavshare(arguments.split(QLatin1Char(' ')));
+        fillState();
+        const Run run = tavshare(arguments);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, output + QLatin1Char('\n'));
+        output.replace("GONE", m_gone).replace("HELD", m_held);
+        // JSON is compared compacted: its indentation is no promise.
+        if (arguments.endsWith("--json"))
+            QCOMPARE(QString::fromUtf8(QJsonDocument::fromJson(run.out.toUtf8()).toJson(QJsonDocument::Compact)), output);
+        else
+            QCOMPARE(run.out, output);
         QCOMPARE(run.err, QString());
     }
 
     void unitListShowsEveryUnit()
     {
-        const Run run = tavshare({QStringLiteral("unit")});
+        const Run run = tavshare("unit");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.lines().size(), 15);
         QCOMPARE(run.lines().first(), QStringLiteral("   0  UnitSquareMicrometerPerSecond    µm²/s"));
@@ -213,34 +207,28 @@ private Q_SLOTS:
 
     void acknowledgements()
     {
-        Run run = tavshare({QStringLiteral("ack"), QStringLiteral("--app"), QStringLiteral("orbelle"), QStringLiteral("--experimental"),
-                            QStringLiteral("--libs"), QStringLiteral("boost"), QStringLiteral("--libs"), QStringLiteral("Qt-Examples")});
+        Run run = tavshare("ack --app orbelle --experimental --libs boost --libs Qt-Examples");
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.startsWith(QStringLiteral("Orbelle\nVer 2.3.1 \n\nThis is an experimental (NOT AN OFFICIAL) release. \n\n")),
-                 qPrintable(run.out));
-        QVERIFY(run.out.contains(QStringLiteral("\n* Boost\t")));
-        QVERIFY(run.out.contains(QStringLiteral("Used under the BSD\n")));
-        QVERIFY(!run.out.contains(QStringLiteral("Used under the LGPL 2.1")));
+        QVERIFY2(run.out.startsWith("Orbelle\nVer 2.3.1 \n\nThis is an experimental (NOT AN OFFICIAL) release. \n\n"), qPrintable(run.out));
+        QVERIFY(run.out.contains("\n* Boost\t"));
+        QVERIFY(run.out.contains("Used under the BSD\n"));
+        QVERIFY(!run.out.contains("Used under the LGPL 2.1"));
 
-        run = tavshare({QStringLiteral("ack"), QStringLiteral("--libs"), QStringLiteral("all")});
-        QVERIFY(run.out.startsWith(QStringLiteral("tavshare\nVer ")));
-        const QStringList credits = run.out.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^ ?\\* ")));
-        QCOMPARE(credits.size(), 15);
+        run = tavshare("ack --libs all");
+        QVERIFY(run.out.startsWith("tavshare\nVer "));
+        QCOMPARE(run.out.split('\n').filter(QRegularExpression(QStringLiteral("^ ?\\* "))).size(), 15);
     }
 
     void setStoresWhatTheSuiteReads()
     {
-        const QString model = makeFile(QStringLiteral("model.tav"));
-        const QList<QStringList> commands = {
-            {QStringLiteral("LineSpace"), QStringLiteral("--app"), QStringLiteral("ORBELLE"), QStringLiteral("--"), QStringLiteral("-3")},
-            {QStringLiteral("Halvex/IconSize"), QStringLiteral("30x20")},
-            {QStringLiteral("Halvex/LastScreenPos"), QStringLiteral("(0, 0)")},
-            {QStringLiteral("VisibleVtkAxisMarker"), QStringLiteral("--app"), QStringLiteral("dornel"), QStringLiteral("off")},
-            {QStringLiteral("RecentFileList/TavrelleModelFile"), QStringLiteral("--app"), QStringLiteral("pellaris"), model, QStringLiteral("/gone.tav")},
-            {QStringLiteral("Window/Title"), QStringLiteral("µm² → 7")},
-        };
-        for (const QStringList &command : commands)
-            QCOMPARE(tavshare(QStringList{QStringLiteral("settings"), QStringLiteral("set")} + command).exitCode, 0);
+        const QString model = makeFile("model.tav");
+        const QStringList set{"settings", "set"};
+        QCOMPARE(tavshare("settings set LineSpace --app ORBELLE -- -3").exitCode, 0);
+        QCOMPARE(tavshare("settings set Halvex/IconSize 30x20").exitCode, 0);
+        QCOMPARE(tavshare(set + QStringList{"Halvex/LastScreenPos", "(0, 0)"}).exitCode, 0);
+        QCOMPARE(tavshare("settings set VisibleVtkAxisMarker --app dornel off").exitCode, 0);
+        QCOMPARE(tavshare("settings set RecentFileList/TavrelleModelFile --app pellaris " + model + " /gone.tav").exitCode, 0);
+        QCOMPARE(tavshare(set + QStringList{"Window/Title", "µm² → 7"}).exitCode, 0);
 
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppOrbelle), -3);
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppShared), 10);
@@ -248,105 +236,39 @@ private Q_SLOTS:
         QVERIFY(TavSettings::hasLastScreenPos(TavSettings::AppHalvex));
         QCOMPARE(TavSettings::isVisibleVtkAxisMarker(TavSettings::AppDornel), false);
         QCOMPARE(TavSettings::getRecentTavrelleFile(TavSettings::ModelFile, TavSettings::AppPellaris), model);
-        QCOMPARE(tavshare({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Window/Title")}).out, QStringLiteral("µm² → 7\n"));
-    }
-
-    void showDecodesByType()
-    {
-        const App app = TavSettings::AppQuintara;
-        TavSettings::setLineSpace(4, app);
-        TavSettings::setIconSize(QSize(24, 18), app);
-        TavSettings::setLastScreenPos(QPoint(-5, 7), app);
-        TavSettings::setPottsModelSecVisible(true, app);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/a b.tav"), QStringLiteral("/c.tav")}, TavSettings::ModelFile, app);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/only.tav")}, TavSettings::GeometryFile, app);
-        TavSettings::setRecentTavrelleFileList({}, TavSettings::DescriptionFile, app);
-        storeForeign(QStringLiteral("Quintara/SplineResoluition"), QStringLiteral("fine"));
-        TavSettings::setLineSpace(9, TavSettings::AppHalvex);
-
-        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("--app"), QStringLiteral("quintara")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines(), (QStringList{
-                                  QStringLiteral("Quintara/IconSize = 24x18"),
-                                  QStringLiteral("Quintara/LastScreenPos = (-5, 7)"),
-                                  QStringLiteral("Quintara/LineSpace = 4"),
-                                  QStringLiteral("Quintara/PottsModelSecVisibleStatus = true"),
-                                  QStringLiteral("Quintara/RecentFileList/TavrelleDescriptionFile = (empty list)"),
-                                  QStringLiteral("Quintara/RecentFileList/TavrelleGeometryFile:"),
-                                  QStringLiteral("    /only.tav"),
-                                  QStringLiteral("Quintara/RecentFileList/TavrelleModelFile:"),
-                                  QStringLiteral("    /a b.tav"),
-                                  QStringLiteral("    /c.tav"),
-                                  QStringLiteral("Quintara/SplineResoluition = fine   [holds 'fine', not a whole number; the suite reads 0]"),
-                              }));
-
-        const Run json = tavshare({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("--json")});
-        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
-        QCOMPARE(object.size(), 9);
-        QCOMPARE(object.value(QStringLiteral("Halvex/LineSpace")).toInt(), 9);
-        QCOMPARE(object.value(QStringLiteral("Quintara/IconSize")).toObject().value(QStringLiteral("width")).toInt(), 24);
-        QCOMPARE(object.value(QStringLiteral("Quintara/LastScreenPos")).toObject().value(QStringLiteral("x")).toInt(), -5);
-        QCOMPARE(object.value(QStringLiteral("Quintara/PottsModelSecVisibleStatus")).toBool(), true);
-        QCOMPARE(object.value(QStringLiteral("Quintara/RecentFileList/TavrelleGeometryFile")).toArray().size(), 1);
-    }
-
-    void getReportsWhatIsNotThere_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("absent") << QStringLiteral("Orbelle/IconSize") << QStringLiteral("nothing is stored under Orbelle/IconSize");
-        QTest::newRow("group") << QStringLiteral("Orbelle") << QStringLiteral("Orbelle is a group of values");
-    }
-    void getReportsWhatIsNotThere()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, reason);
-        TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
-        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("get"), key});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QString());
-        QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: ") + reason) && run.err.count(QLatin1Char('\n')) == 1, qPrintable(run.err));
+        QCOMPARE(tavshare("settings get Window/Title").out, QStringLiteral("µm² → 7\n"));
     }
 
     void removals_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("remaining");
-        const QString shared = QStringLiteral("LineSpace");
-        const QString orbelleModels = QStringLiteral("Orbelle/RecentFileList/TavrelleModelFile");
-        const QString orbelleFolders = QStringLiteral("Orbelle/RecentFileList/TavrelleSimulationFolder");
-        const QString orbelleLines = QStringLiteral("Orbelle/LineSpace");
-        const QString halvexLines = QStringLiteral("Halvex/LineSpace");
-        QTest::newRow("unset subtree") << QStringList{QStringLiteral("unset"), QStringLiteral("RecentFileList"), QStringLiteral("--app"), QStringLiteral("orbelle")}
-                                       << QStringList{halvexLines, shared, orbelleLines};
-        QTest::newRow("unset shared key") << QStringList{QStringLiteral("unset"), shared}
-                                          << QStringList{halvexLines, orbelleLines, orbelleModels, orbelleFolders};
-        QTest::newRow("reset application") << QStringList{QStringLiteral("reset"), QStringLiteral("--app"), QStringLiteral("Orbelle")}
-                                           << QStringList{halvexLines, shared};
-        QTest::newRow("reset shared") << QStringList{QStringLiteral("reset"), QStringLiteral("--app"), QStringLiteral("shared")}
-                                      << QStringList{halvexLines, orbelleLines, orbelleModels, orbelleFolders};
-        QTest::newRow("reset all") << QStringList{QStringLiteral("reset"), QStringLiteral("--all")} << QStringList{};
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("remaining");
+        const QString orbelleLists = " Orbelle/RecentFileList/TavrelleModelFile Orbelle/RecentFileList/TavrelleSimulationFolder";
+        QTest::newRow("unset subtree") << "unset RecentFileList --app orbelle" << "Halvex/LineSpace LineSpace Orbelle/LineSpace";
+        QTest::newRow("unset shared key") << "unset LineSpace" << "Halvex/LineSpace Orbelle/LineSpace" + orbelleLists;
+        QTest::newRow("reset application") << "reset --app Orbelle" << "Halvex/LineSpace LineSpace";
+        QTest::newRow("reset shared") << "reset --app shared" << "Halvex/LineSpace Orbelle/LineSpace" + orbelleLists;
+        QTest::newRow("reset all") << "reset --all" << "";
     }
     void removals()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, remaining);
+        QFETCH(QString, arguments);
+        QFETCH(QString, remaining);
         TavSettings::setLineSpace(1, TavSettings::AppShared);
         TavSettings::setLineSpace(2, TavSettings::AppOrbelle);
         TavSettings::setLineSpace(3, TavSettings::AppHalvex);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/m")}, TavSettings::ModelFile, TavSettings::AppOrbelle);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/s")}, TavSettings::SimulationFolder, TavSettings::AppOrbelle);
+        TavSettings::setRecentTavrelleFileList({"/m"}, TavSettings::ModelFile, TavSettings::AppOrbelle);
+        TavSettings::setRecentTavrelleFileList({"/s"}, TavSettings::SimulationFolder, TavSettings::AppOrbelle);
 
-        const Run run = tavshare(QStringList{QStringLiteral("settings")} + arguments + QStringList{QStringLiteral("--yes")});
+        const QString command = "settings " + arguments + " --yes";
+        const Run run = tavshare(command);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.startsWith(QStringLiteral("removed ")), qPrintable(run.out));
-        QStringList expected = remaining;
-        expected.sort();
-        QCOMPARE(storedKeys(), expected);
+        QVERIFY2(run.out.startsWith("removed "), qPrintable(run.out));
+        QCOMPARE(storedKeys(), remaining.split(' ', Qt::SkipEmptyParts));
 
         // Nothing left to remove under that key is a failure, not a silent success.
-        if (arguments.first() == QLatin1String("unset"))
-            QCOMPARE(tavshare(QStringList{QStringLiteral("settings")} + arguments + QStringList{QStringLiteral("--yes")}).exitCode, 1);
+        if (arguments.startsWith("unset"))
+            QCOMPARE(tavshare(command).exitCode, 1);
     }
 
     void unwritableStoreFails()
@@ -354,90 +276,41 @@ private Q_SLOTS:
         // A folder where the store file should be: no process can write it, root included.
         QFile::remove(TavTest::storeFile());
         QVERIFY(QDir().mkpath(TavTest::storeFile()));
-        const Run run = tavshare({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("Orbelle/LineSpace"), QStringLiteral("4")});
+        const Run run = tavshare("settings set Orbelle/LineSpace 4");
         QVERIFY(QDir(TavTest::storeFile()).removeRecursively());
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: cannot write the preference store ")), qPrintable(run.err));
-    }
-
-    void recentListMarksMissingEntries()
-    {
-        const QString model = makeFile(QStringLiteral("list.tav"));
-        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
-        TavSettings::setRecentTavrelleFileList({gone, model}, TavSettings::ModelFile, TavSettings::AppDornel);
-        TavSettings::setRecentTavrelleFileList({m_files.path()}, TavSettings::SimulationFolder, TavSettings::AppDornel);
-
-        const QStringList recentList{QStringLiteral("recent"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("dornel")};
-        Run run = tavshare(recentList + QStringList{QStringLiteral("--type"), QStringLiteral("model")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines(), (QStringList{gone + QStringLiteral("  (missing)"), model}));
-
-        run = tavshare(recentList);
-        QCOMPARE(run.lines(), (QStringList{QStringLiteral("model:"), QStringLiteral("    ") + gone + QStringLiteral("  (missing)"),
-                                           QStringLiteral("    ") + model, QStringLiteral("simulation:"), QStringLiteral("    ") + m_files.path()}));
-
-        run = tavshare(recentList + QStringList{QStringLiteral("--json")});
-        const QJsonArray models = QJsonDocument::fromJson(run.out.toUtf8()).object().value(QStringLiteral("model")).toArray();
-        QCOMPARE(models.size(), 2);
-        QCOMPARE(models.at(0).toObject().value(QStringLiteral("exists")).toBool(), false);
-        QCOMPARE(models.at(1).toObject().value(QStringLiteral("path")).toString(), model);
+        QVERIFY2(run.err.startsWith("tavshare: cannot write the preference store "), qPrintable(run.err));
     }
 
     void recentPruneKeepsOrder_data()
     {
-        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("options");
         QTest::addColumn<bool>("modelsPruned");
         QTest::addColumn<bool>("foldersPruned");
-        QTest::newRow("every type") << QStringList{} << true << true;
-        QTest::newRow("one type") << QStringList{QStringLiteral("--type"), QStringLiteral("simulation")} << false << true;
-        QTest::newRow("dry run") << QStringList{QStringLiteral("--dry-run")} << false << false;
+        QTest::newRow("every type") << "" << true << true;
+        QTest::newRow("one type") << "--type simulation" << false << true;
+        QTest::newRow("dry run") << "--dry-run" << false << false;
     }
     void recentPruneKeepsOrder()
     {
-        QFETCH(QStringList, options);
+        QFETCH(QString, options);
         QFETCH(bool, modelsPruned);
         QFETCH(bool, foldersPruned);
-        const QString first = makeFile(QStringLiteral("first.tav"));
-        const QString second = makeFile(QStringLiteral("second.tav"));
-        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
-        const QStringList models{gone, second, gone + QStringLiteral("2"), first};
-        const QStringList folders{m_files.filePath(QStringLiteral("gone-folder")), m_files.path()};
+        const QString second = makeFile("second.tav");
+        const QStringList models{m_gone, second, m_gone + "2", m_held};
+        const QStringList folders{m_files.filePath("gone-folder"), m_files.path()};
         TavSettings::setRecentTavrelleFileList(models, TavSettings::ModelFile, TavSettings::AppHalvex);
         TavSettings::setRecentTavrelleFileList(folders, TavSettings::SimulationFolder, TavSettings::AppHalvex);
         TavSettings::setRecentTavrelleFileList(models, TavSettings::ModelFile, TavSettings::AppPellaris);
 
-        const Run run = tavshare(QStringList{QStringLiteral("recent"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("halvex")} + options);
+        const Run run = tavshare("recent prune --app halvex " + options);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.contains(QStringLiteral("simulation: ") + folders.first()), qPrintable(run.out));
-        const QStringList prunedModels{second, first};
-        const QStringList prunedFolders{m_files.path()};
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex), modelsPruned ? prunedModels : models);
+        QVERIFY2(run.out.contains("simulation: " + folders.first()), qPrintable(run.out));
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex),
+                 modelsPruned ? (QStringList{second, m_held}) : models);
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::SimulationFolder, TavSettings::AppHalvex),
-                 foldersPruned ? prunedFolders : folders);
+                 foldersPruned ? (QStringList{m_files.path()}) : folders);
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppPellaris), models);
-    }
-
-    void locksListMarksMissingFiles()
-    {
-        const QString held = makeFile(QStringLiteral("held.tav"));
-        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
-        takeLocks(QStringLiteral("Orbelle"), {held, gone});
-        takeLocks(QStringLiteral("my viewer"), {gone});
-
-        Run run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("ORBELLE")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines(), (QStringList{held, gone + QStringLiteral("  (missing)")}));
-
-        run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("my viewer"), QStringLiteral("--json")});
-        const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
-        QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("path")).toString(), gone);
-        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("exists")).toBool(), false);
-
-        // No lock file: nothing is locked.
-        run = tavshare({QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("halvex")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QString());
     }
 
     void locksRelease_data()
@@ -446,10 +319,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("remaining");
         QTest::addColumn<QString>("message");
-        QTest::newRow("file gone") << QStringLiteral("gone.tav") << 0 << QByteArray("HELD") << QStringLiteral("released ");
-        QTest::newRow("relative name") << QStringLiteral("./sub/../held.tav") << 0 << QByteArray("GONE") << QStringLiteral("released ");
-        QTest::newRow("not listed") << QStringLiteral("other.tav") << 1 << QByteArray("GONE\n\nHELD") << QStringLiteral("is not listed in ");
-        QTest::newRow("no lock file") << QStringLiteral("held.tav") << 1 << QByteArray() << QStringLiteral("there is no lock file ");
+        QTest::newRow("file gone") << "gone.tav" << 0 << QByteArray("HELD") << "released ";
+        QTest::newRow("relative name") << "./sub/../held.tav" << 0 << QByteArray("GONE") << "released ";
+        QTest::newRow("not listed") << "other.tav" << 1 << QByteArray("GONE\n\nHELD") << "is not listed in ";
+        QTest::newRow("no lock file") << "held.tav" << 1 << QByteArray() << "there is no lock file ";
     }
     void locksRelease()
     {
@@ -457,16 +330,13 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, remaining);
         QFETCH(QString, message);
-        const QString held = makeFile(QStringLiteral("held.tav"));
-        const QString gone = m_files.filePath(QStringLiteral("gone.tav"));
-        const QString path = lockFile(QStringLiteral("Dornel"));
+        const QString path = lockFile("Dornel");
         QFile::remove(path);
         if (!remaining.isEmpty())
-            writeFile(path, QStringLiteral("%1\n\n%2").arg(gone, held).toUtf8());
-        remaining.replace("GONE", gone.toUtf8()).replace("HELD", held.toUtf8());
+            writeFile(path, (m_gone + "\n\n" + m_held).toUtf8());
+        remaining.replace("GONE", m_gone.toUtf8()).replace("HELD", m_held.toUtf8());
 
-        const Run run = tavshare({QStringLiteral("locks"), QStringLiteral("release"), file, QStringLiteral("--app"), QStringLiteral("dornel")},
-                                 m_files.path());
+        const Run run = tavshare({"locks", "release", file, "--app", "dornel"}, m_files.path());
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(message), qPrintable(run.out + run.err));
         QCOMPARE(contents(path), remaining.isEmpty() ? QByteArray("(unreadable)") : remaining);
@@ -474,34 +344,32 @@ private Q_SLOTS:
 
     void locksPruneKeepsOrder()
     {
-        const QString first = makeFile(QStringLiteral("first.tav"));
-        const QString second = makeFile(QStringLiteral("second.tav"));
-        const QString path = lockFile(QStringLiteral("Pellaris"));
-        writeFile(path, QStringLiteral("/gone/1\n  %1  \n\n/gone/2\n%2").arg(first, second).toUtf8());
-        const QStringList prune{QStringLiteral("locks"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("pellaris")};
+        const QString second = makeFile("second.tav");
+        const QString path = lockFile("Pellaris");
+        writeFile(path, QStringLiteral("/gone/1\n  %1  \n\n/gone/2\n%2").arg(m_held, second).toUtf8());
 
-        Run run = tavshare(prune + QStringList{QStringLiteral("--dry-run")});
-        QCOMPARE(run.lines(), (QStringList{QStringLiteral("would drop /gone/1"), QStringLiteral("would drop /gone/2")}));
+        Run run = tavshare("locks prune --app pellaris --dry-run");
+        QCOMPARE(run.lines(), (QStringList{"would drop /gone/1", "would drop /gone/2"}));
         QVERIFY(contents(path).startsWith("/gone/1\n"));
 
-        run = tavshare(prune);
+        run = tavshare("locks prune --app pellaris");
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines(), (QStringList{QStringLiteral("dropped /gone/1"), QStringLiteral("dropped /gone/2")}));
-        QCOMPARE(contents(path), QStringLiteral("%1\n%2").arg(first, second).toUtf8());
+        QCOMPARE(run.lines(), (QStringList{"dropped /gone/1", "dropped /gone/2"}));
+        QCOMPARE(contents(path), (m_held + '\n' + second).toUtf8());
     }
 
     void locksRefuseALinkedLockFile()
     {
-        const QString target = m_files.filePath(QStringLiteral("precious.txt"));
+        const QString target = m_files.filePath("precious.txt");
         writeFile(target, "/gone/entry");
-        const QString path = lockFile(QStringLiteral("Quintara"));
+        const QString path = lockFile("Quintara");
         QFile::remove(path);
         QVERIFY(QFile::link(target, path));
 
-        for (const QString &action : {QStringLiteral("list"), QStringLiteral("prune")}) {
-            const Run run = tavshare({QStringLiteral("locks"), action, QStringLiteral("--app"), QStringLiteral("quintara")});
+        for (const char *command : {"locks list --app quintara", "locks prune --app quintara"}) {
+            const Run run = tavshare(command);
             QCOMPARE(run.exitCode, 1);
-            QVERIFY2(run.err.startsWith(QStringLiteral("tavshare: cannot read the lock file ")), qPrintable(run.err));
+            QVERIFY2(run.err.startsWith("tavshare: cannot read the lock file "), qPrintable(run.err));
         }
         QCOMPARE(contents(target), QByteArray("/gone/entry"));
         QFile::remove(path);
@@ -511,34 +379,30 @@ private Q_SLOTS:
     {
         // While a process of the application holds the lock file (here: this one), a
         // prune waits, and then works on what that process left behind.
-        const QString path = lockFile(QStringLiteral("Halvex"));
-        const QString kept = makeFile(QStringLiteral("kept.tav"));
+        const QString path = lockFile("Halvex");
         writeFile(path, "/gone/entry");
         QProcess tool;
         {
             LockFileHandle held(path, LockFileHandle::OpenExisting);
             QCOMPARE(held.status(), LockFileHandle::Open);
-            tool.start(QStringLiteral(TAVSHARE_TOOL), {QStringLiteral("locks"), QStringLiteral("prune"), QStringLiteral("--app"), QStringLiteral("halvex")});
+            tool.start(QStringLiteral(TAVSHARE_TOOL), {"locks", "prune", "--app", "halvex"});
             QVERIFY(tool.waitForStarted());
             // Give it time to reach the lock; the content below tells whether it waited there.
             tool.waitForFinished(300);
-            QVERIFY(held.rewrite({QStringLiteral("/gone/entry"), kept}));
+            QVERIFY(held.rewrite({"/gone/entry", m_held}));
         }
         QVERIFY(tool.waitForFinished());
         QCOMPARE(tool.exitCode(), 0);
-        QCOMPARE(contents(path), kept.toUtf8());
+        QCOMPARE(contents(path), m_held.toUtf8());
     }
 
     void locksNeedATemporaryFolder()
     {
-        QProcess tool;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TMPDIR"), m_files.filePath(QStringLiteral("no such folder")));
-        tool.setProcessEnvironment(environment);
-        tool.start(QStringLiteral(TAVSHARE_TOOL), {QStringLiteral("locks"), QStringLiteral("list"), QStringLiteral("--app"), QStringLiteral("orbelle")});
-        QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitCode(), 1);
-        QVERIFY(tool.readAllStandardError().startsWith("tavshare: the temporary folder does not exist"));
+        environment.insert("TMPDIR", m_files.filePath("no such folder"));
+        const Run run = tavshare({"locks", "list", "--app", "orbelle"}, QString(), environment);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("tavshare: the temporary folder does not exist"), qPrintable(run.err));
     }
 };
 
