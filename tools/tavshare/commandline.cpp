@@ -2,6 +2,7 @@
 
 #include "messagerouting.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -160,5 +161,17 @@ int dispatch(const QString &group, const QString &description, const QList<Actio
     err().flush();
     return ExitUsage;
 }
+
+QString markedEntry(const QString &path)
+{
+    return QFileInfo::exists(path) ? path : path + QLatin1String("  (missing)");
+}
+
+QJsonObject entryObject(const QString &path)
+{
+    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), QFileInfo::exists(path)}};
+}
+
+const QCommandLineOption dryRunOption(QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped."));
 
 } // namespace Tool

@@ -5,6 +5,7 @@
 // parsing with --help and --debug, and the wording of errors.
 
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,14 @@ QTextStream &err();
 int failure(const QString &reason);
 // Writes "tavshare: note: <text>" on standard error.
 void note(const QString &text);
+
+// The listed files of the list and prune commands (recent files, lock entries): the path
+// alone, or marked "  (missing)" when no such file or folder exists any more; as JSON,
+// {path, exists}.
+QString markedEntry(const QString &path);
+QJsonObject entryObject(const QString &path);
+// --dry-run of the prune commands.
+extern const QCommandLineOption dryRunOption;
 
 // The command line of one command, e.g. "tavshare settings show". Adds --help and
 // --debug to the options the command declares.

@@ -84,11 +84,6 @@ int cannotRewrite(const QString &path)
     return failure(QStringLiteral("cannot rewrite the lock file %1; it is left as it was").arg(path));
 }
 
-bool entryExists(const QString &entry)
-{
-    return QFileInfo::exists(entry);
-}
-
 int list(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare locks list"),
@@ -112,12 +107,12 @@ int list(const QStringList &arguments)
     if (line.isSet(QStringLiteral("json"))) {
         QJsonArray json;
         for (const QString &entry : entries)
-            json.append(QJsonObject{{QStringLiteral("path"), entry}, {QStringLiteral("exists"), entryExists(entry)}});
+            json.append(entryObject(entry));
         out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
         return ExitSuccess;
     }
     for (const QString &entry : entries)
-        out() << entry << (entryExists(entry) ? "" : "  (missing)") << '\n';
+        out() << markedEntry(entry) << '\n';
     return ExitSuccess;
 }
 
@@ -161,14 +156,14 @@ int prune(const QStringList &arguments)
                      QStringLiteral("Drop the entries whose file no longer exists from an application's lock file,\n"
                                     "keeping the order of the rest. Prints each dropped entry."));
     addApplicationOption(line);
-    line.addOption({QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped.")});
+    line.addOption(dryRunOption);
     if (const std::optional<int> done = line.parse(arguments))
         return *done;
     int exitCode = ExitSuccess;
     const std::optional<QString> path = lockFilePath(line, &exitCode);
     if (!path)
         return exitCode;
-    const bool dryRun = line.isSet(QStringLiteral("dry-run"));
+    const bool dryRun = line.isSet(dryRunOption);
 
     LockFileHandle lockFile(*path, LockFileHandle::OpenExisting);
     if (lockFile.status() != LockFileHandle::Open)
@@ -177,7 +172,7 @@ int prune(const QStringList &arguments)
     QStringList kept;
     QStringList dropped;
     for (const QString &entry : lockFile.entries()) {
-        if (entryExists(entry))
+        if (QFileInfo::exists(entry))
             kept << entry;
         else
             dropped << entry;

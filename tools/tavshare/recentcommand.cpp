@@ -58,11 +58,6 @@ std::optional<Selection> selection(const CommandLine &line, int *exitCode)
     return selected;
 }
 
-bool entryExists(const QString &entry)
-{
-    return QFileInfo::exists(entry);
-}
-
 int list(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("tavshare recent list"),
@@ -83,7 +78,7 @@ int list(const QStringList &arguments)
         for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
             QJsonArray entries;
             for (const QString &entry : TavSettings::getRecentTavrelleFileList(fileType, selected->appType))
-                entries.append(QJsonObject{{QStringLiteral("path"), entry}, {QStringLiteral("exists"), entryExists(entry)}});
+                entries.append(entryObject(entry));
             json.insert(fileTypeName(fileType), entries);
         }
         out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
@@ -96,7 +91,7 @@ int list(const QStringList &arguments)
         if (!single && !entries.isEmpty())
             out() << fileTypeName(fileType) << ":\n";
         for (const QString &entry : entries)
-            out() << (single ? "" : "    ") << entry << (entryExists(entry) ? "" : "  (missing)") << '\n';
+            out() << (single ? "" : "    ") << markedEntry(entry) << '\n';
     }
     return ExitSuccess;
 }
@@ -107,21 +102,21 @@ int prune(const QStringList &arguments)
                      QStringLiteral("Drop the entries whose file or folder no longer exists from an application's\n"
                                     "recent-file lists, keeping the order of the rest. Prints each dropped entry."));
     addSelectionOptions(line);
-    line.addOption({QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped.")});
+    line.addOption(dryRunOption);
     if (const std::optional<int> done = line.parse(arguments))
         return *done;
     int exitCode = ExitSuccess;
     const std::optional<Selection> selected = selection(line, &exitCode);
     if (!selected)
         return exitCode;
-    const bool dryRun = line.isSet(QStringLiteral("dry-run"));
+    const bool dryRun = line.isSet(dryRunOption);
 
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
         const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
         QStringList kept;
         for (const QString &entry : entries) {
-            if (entryExists(entry))
+            if (QFileInfo::exists(entry))
                 kept << entry;
             else
                 dropped << fileTypeName(fileType) + QStringLiteral(": ") + entry;
