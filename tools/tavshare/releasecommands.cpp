@@ -9,12 +9,7 @@
 namespace Tool {
 namespace {
 
-struct LibraryName {
-    const char *name;
-    TavShare::AckLibrary bit;
-};
-
-const LibraryName libraries[] = {
+const NamedValue<TavShare::AckLibrary> libraries[] = {
     {"boost", TavShare::AckBoost},
     {"qt", TavShare::AckQt},
     {"sqlite", TavShare::AckSqlite},
@@ -34,26 +29,17 @@ const LibraryName libraries[] = {
 
 const QString everyLibrary = QStringLiteral("all");
 
-QStringList libraryNames()
-{
-    QStringList names;
-    for (const LibraryName &library : libraries)
-        names << QLatin1String(library.name);
-    return names;
-}
-
 // The bit of a library name, every bit for "all", nothing for an unknown name.
 std::optional<unsigned long> libraryBits(const QString &name)
 {
+    if (const std::optional<TavShare::AckLibrary> bit = valueOf(libraries, name))
+        return *bit;
+    if (name.compare(everyLibrary, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
     unsigned long all = 0;
-    for (const LibraryName &library : libraries) {
-        if (name.compare(QLatin1String(library.name), Qt::CaseInsensitive) == 0)
-            return library.bit;
-        all |= library.bit;
-    }
-    if (name.compare(everyLibrary, Qt::CaseInsensitive) == 0)
-        return all;
-    return std::nullopt;
+    for (const auto &library : libraries)
+        all |= library.value;
+    return all;
 }
 
 } // namespace
@@ -65,7 +51,7 @@ int runAck(const QStringList &arguments)
                                     "library's version and build facts, and a credit for each library named."));
     line.addOption({QStringLiteral("libs"),
                     QStringLiteral("The libraries to credit, separated by commas: %1, or %2. The option may be repeated.")
-                        .arg(libraryNames().join(QStringLiteral(", ")), everyLibrary),
+                        .arg(namesOf(libraries).join(QStringLiteral(", ")), everyLibrary),
                     QStringLiteral("NAMES")});
     line.addOption({QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")});
     line.addOption({QStringLiteral("app"),
@@ -81,7 +67,7 @@ int runAck(const QStringList &arguments)
         for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             const std::optional<unsigned long> bit = libraryBits(name.trimmed());
             if (!bit)
-                return line.unknownName(QStringLiteral("library"), name.trimmed(), libraryNames() << everyLibrary);
+                return line.unknownName(QStringLiteral("library"), name.trimmed(), namesOf(libraries) << everyLibrary);
             bits |= *bit;
         }
     }

@@ -7,12 +7,7 @@
 namespace Tool {
 namespace {
 
-struct ApplicationName {
-    const char *name;
-    TavSettings::AppType appType;
-};
-
-const ApplicationName applicationTable[] = {
+const NamedValue<TavSettings::AppType> applicationTable[] = {
     {"shared", TavSettings::AppShared},
     {"orbelle", TavSettings::AppOrbelle},
     {"quintara", TavSettings::AppQuintara},
@@ -21,12 +16,7 @@ const ApplicationName applicationTable[] = {
     {"pellaris", TavSettings::AppPellaris},
 };
 
-struct FileTypeName {
-    const char *name;
-    TavSettings::TavrelleFileType fileType;
-};
-
-const FileTypeName fileTypeTable[] = {
+const NamedValue<TavSettings::TavrelleFileType> fileTypeTable[] = {
     {"model", TavSettings::ModelFile},
     {"geometry", TavSettings::GeometryFile},
     {"description", TavSettings::DescriptionFile},
@@ -39,19 +29,12 @@ const FileTypeName fileTypeTable[] = {
 
 QStringList applicationNames()
 {
-    QStringList names;
-    for (const ApplicationName &entry : applicationTable)
-        names << QLatin1String(entry.name);
-    return names;
+    return namesOf(applicationTable);
 }
 
 std::optional<TavSettings::AppType> applicationFromName(const QString &name)
 {
-    for (const ApplicationName &entry : applicationTable) {
-        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
-            return entry.appType;
-    }
-    return std::nullopt;
+    return valueOf(applicationTable, name);
 }
 
 QCommandLineOption applicationOption(const QString &description)
@@ -71,34 +54,27 @@ QString applicationGroup(TavSettings::AppType appType)
 QStringList applicationGroups()
 {
     QStringList groups;
-    for (const ApplicationName &entry : applicationTable) {
-        if (entry.appType != TavSettings::AppShared)
-            groups << applicationGroup(entry.appType);
+    for (const auto &entry : applicationTable) {
+        if (entry.value != TavSettings::AppShared)
+            groups << applicationGroup(entry.value);
     }
     return groups;
 }
 
 QStringList fileTypeNames()
 {
-    QStringList names;
-    for (const FileTypeName &entry : fileTypeTable)
-        names << QLatin1String(entry.name);
-    return names;
+    return namesOf(fileTypeTable);
 }
 
 std::optional<TavSettings::TavrelleFileType> fileTypeFromName(const QString &name)
 {
-    for (const FileTypeName &entry : fileTypeTable) {
-        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
-            return entry.fileType;
-    }
-    return std::nullopt;
+    return valueOf(fileTypeTable, name);
 }
 
 QString fileTypeName(TavSettings::TavrelleFileType fileType)
 {
-    for (const FileTypeName &entry : fileTypeTable) {
-        if (entry.fileType == fileType)
+    for (const auto &entry : fileTypeTable) {
+        if (entry.value == fileType)
             return QLatin1String(entry.name);
     }
     return QString();
@@ -107,8 +83,8 @@ QString fileTypeName(TavSettings::TavrelleFileType fileType)
 QList<TavSettings::TavrelleFileType> fileTypes()
 {
     QList<TavSettings::TavrelleFileType> types;
-    for (const FileTypeName &entry : fileTypeTable)
-        types << entry.fileType;
+    for (const auto &entry : fileTypeTable)
+        types << entry.value;
     return types;
 }
 

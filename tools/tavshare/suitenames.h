@@ -9,9 +9,38 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <optional>
 
 namespace Tool {
+
+// A name a user types and the value it stands for.
+template <typename T>
+struct NamedValue {
+    const char *name;
+    T value;
+};
+
+// The names of a table, in its order.
+template <typename T, std::size_t N>
+QStringList namesOf(const NamedValue<T> (&table)[N])
+{
+    QStringList names;
+    for (const NamedValue<T> &entry : table)
+        names << QLatin1String(entry.name);
+    return names;
+}
+
+// The value that name stands for in a table, in any case.
+template <typename T, std::size_t N>
+std::optional<T> valueOf(const NamedValue<T> (&table)[N], const QString &name)
+{
+    for (const NamedValue<T> &entry : table) {
+        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
+            return entry.value;
+    }
+    return std::nullopt;
+}
 
 // shared, orbelle, quintara, halvex, dornel, pellaris.
 QStringList applicationNames();
