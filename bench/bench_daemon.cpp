@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // How fast a hang-up reaches the program: from kill() to the hupCaught() slot, and how a
 // burst of hang-ups is absorbed (signals handled per second, emissions that result).
 

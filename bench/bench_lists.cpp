@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 #include "TavShare.h"
 
 #include "../tests/tablereference.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // Taking and releasing a lock against a lock file of 1,000 entries, beside its floor:
 // the same two reads and rewrites of that file with plain POSIX calls. And the lock and
 // release pairs per second that eight processes of one application achieve together.

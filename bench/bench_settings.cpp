@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // The preference store's accessors against the bare QSettings work they cannot avoid:
 // open the store, read or write one value, close it. Goal: at most 1.2 times the bare work.
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TavShare developers
+# SPDX-License-Identifier: BSD-3-Clause
+
 # Installation: the library, its headers under include/TavShare, a CMake package
 # (find_package(TavShare) -> TavShare::TavShare) and a pkg-config file.
 

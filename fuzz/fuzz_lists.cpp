@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // Arbitrary text for identifiers and mapping codes, arbitrary tables for the table
 // operations. Input: one byte for the column (signed), then UTF-8 text whose lines are
 // rows and whose tabs separate cells; the first line also gives the accepted values.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // Hostile input for the text operations: any text, format and precision for the number
 // formatting, any text as a name, any double as an angle and any value as a unit.
 //

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TavShare developers
+# SPDX-License-Identifier: BSD-3-Clause
+
 # Compares the dynamic symbols that libTavShare defines with the public API listed in
 # exported_symbols.txt: nothing more (internal functions stay hidden), nothing less.
 # Usage: cmake -DLIBRARY=<libTavShare.so> -DEXPECTED=<list> [-DNM=nm] -P check_exports.cmake

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TavShare developers
+# SPDX-License-Identifier: BSD-3-Clause
+
 # Installs the build into a scratch prefix and builds and runs the examples against the
 # installed package, as an application project would consume it.
 # Usage: cmake -DBUILD_DIR=... -DEXAMPLES=... -DWORK=... -DCXX=... [-DCXX_FLAGS=...] -P check_package.cmake

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // A second process for tst_daemon:
 //   daemonpeer serve                  runs a Daemon; prints "ready", then
 //                                     "message <percent-encoded text>" per debug message,

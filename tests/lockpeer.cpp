@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // A second process for tst_lockfile. Both modes run under the application name APP in
 // the temporary folder they inherit and wait for one line on standard input before they
 // start, so that the test can let all its peers go at the same moment.

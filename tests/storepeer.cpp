@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // A second process on the suite's preference store, driven by tst_settings:
 //   storepeer set-recent PATH...   stores the model-file list of the model editor
 //   storepeer get-recent           prints that list, one UTF-8 line per entry

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // Drives the built tavshare binary as a user would, against the sandbox's store and
 // temporary folder (the child processes inherit the sandbox's environment).
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // The road a suite application takes when the user opens a model file:
 // offer a start folder, lock the file, remember it, label what is shown, release it.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavservice FILE
 //
 // A background service that keeps the "name=value" lines of FILE as its settings. A

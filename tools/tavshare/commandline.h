@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 #ifndef TAVSHARE_TOOL_COMMANDLINE_H
 #define TAVSHARE_TOOL_COMMANDLINE_H
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavshare locks: the lock file that the processes of one application share.
 //
 // Every read and rewrite goes through LockFileHandle, which holds the same inter-process

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavshare: inspect and repair the state that the suite's applications share.
 
 #include "commandline.h"

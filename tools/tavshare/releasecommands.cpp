@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavshare ack and tavshare --version: the release facts of the library.
 
 #include "commandline.h"

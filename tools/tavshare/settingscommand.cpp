@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavshare settings: read and repair the suite's preference store.
 
 #include "commandline.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
 // tavshare format and tavshare unit: the suite's number and unit texts.
 
 #include "commandline.h"
