@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "lockfile_p.h"
+#include "flock_p.h"
 
 #include <QFile>
 
@@ -49,15 +50,6 @@ qint64 sizeOfSingleRegularFile(int descriptor)
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
         return -1;
     return status.st_size;
-}
-
-bool lockExclusively(int descriptor)
-{
-    int result;
-    do {
-        result = ::flock(descriptor, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
 }
 
 // sizeHint is the size before the lock was taken; the file may have grown since. A read
