@@ -81,12 +81,13 @@ private:
         TavSettings::setLastScreenPos(QPoint(-5, 7), app);
         TavSettings::setPottsModelSecVisible(true, app);
         TavSettings::setRecentTavrelleFileList({m_gone, m_held}, TavSettings::ModelFile, app);
-        TavSettings::setRecentTavrelleFileList({"/a b.tav"}, TavSettings::GeometryFile, app);
+        // Plain output must not hand a terminal the escape sequences a value or entry holds.
+        TavSettings::setRecentTavrelleFileList({"/a b\t\x1b[2J.tav"}, TavSettings::GeometryFile, app);
         TavSettings::setRecentTavrelleFileList({}, TavSettings::DescriptionFile, app);
         QSettings(TavTest::storeFile(), QSettings::IniFormat).setValue("Quintara/SplineResoluition", "fine");
         TavSettings::setLineSpace(9, TavSettings::AppHalvex);
         QFile::remove(lockFile("Quintara"));
-        takeLocks("Quintara", {m_held, m_gone});
+        takeLocks("Quintara", {m_held, m_gone, "/gone\\\x1b[2J"});
     }
 
     QTemporaryDir m_files;
@@ -119,6 +120,9 @@ private Q_SLOTS:
         usage("unknown application", "settings show --app excel", "unknown application 'excel'; use one of: shared, orbelle");
         usage("extra argument", "settings get LineSpace more", "unexpected argument 'more'");
         usage("not a size", "settings set Orbelle/IconSize 20,15", "write WIDTHxHEIGHT");
+        usage("size without height", "settings set Orbelle/IconSize 24x", "'24x' is not a size");
+        usage("unpaired parenthesis", "settings set Orbelle/LastScreenPos (1,2", "'(1,2' is not a point");
+        usage("number beyond int", "settings set Orbelle/IconSize 24x2147483648", "2147483648 is out of range");
         usage("negative number", "settings set Orbelle/LineSpace -3", "put -- before it");
         usage("type conflict", "settings set LineSpace --app orbelle --type string x", "as type int");
         usage("reset unconfirmed", "settings reset --all", "add --yes");
@@ -130,6 +134,11 @@ private Q_SLOTS:
         usage("unknown library", "ack --libs boost,gtk", "unknown library 'gtk'");
         QTest::newRow("get absent") << "settings get Orbelle/IconSize" << 1 << "nothing is stored under Orbelle/IconSize";
         QTest::newRow("get group") << "settings get Orbelle" << 1 << "Orbelle is a group of values";
+        QTest::newRow("misspelt setting") << "settings set Linespace 12 --app orbelle" << 1
+                                          << "no such setting 'Orbelle/Linespace'; did you mean 'Orbelle/LineSpace'?";
+        QTest::newRow("misspelt file type") << "settings set RecentFileList/TavrelleModelFle /m --app halvex" << 1
+                                            << "no such setting 'Halvex/RecentFileList/TavrelleModelFle'; did you mean "
+                                               "'Halvex/RecentFileList/TavrelleModelFile'?";
     }
     void rejected()
     {
@@ -165,23 +174,24 @@ private Q_SLOTS:
         QTest::newRow("show") << "settings show --app quintara"
                               << "Quintara/IconSize = 24x18\nQuintara/LastScreenPos = (-5, 7)\nQuintara/LineSpace = 4\n"
                                  "Quintara/PottsModelSecVisibleStatus = true\nQuintara/RecentFileList/TavrelleDescriptionFile = (empty list)\n"
-                                 "Quintara/RecentFileList/TavrelleGeometryFile:\n    /a b.tav\n"
+                                 "Quintara/RecentFileList/TavrelleGeometryFile:\n    /a b\\t\\x1b[2J.tav\n"
                                  "Quintara/RecentFileList/TavrelleModelFile:\n    GONE\n    HELD\n"
                                  "Quintara/SplineResoluition = fine   [holds 'fine', not a whole number; the suite reads 0]\n";
         QTest::newRow("recent of one type") << "recent list --app quintara --type model" << "GONE  (missing)\nHELD\n";
-        QTest::newRow("recent") << "recent list --app quintara" << "model:\n    GONE  (missing)\n    HELD\ngeometry:\n    /a b.tav  (missing)\n";
-        QTest::newRow("locks") << "locks list --app QUINTARA" << "HELD\nGONE  (missing)\n";
+        QTest::newRow("recent") << "recent list --app quintara" << "model:\n    GONE  (missing)\n    HELD\ngeometry:\n    /a b\\t\\x1b[2J.tav  (missing)\n";
+        QTest::newRow("locks") << "locks list --app QUINTARA" << "HELD\nGONE  (missing)\n/gone\\\\\\x1b[2J  (missing)\n";
         QTest::newRow("no lock file") << "locks list --app halvex" << "";
         QTest::newRow("show as JSON") << "settings show --json"
                                       << "{\"Halvex/LineSpace\":9,\"Quintara/IconSize\":{\"height\":18,\"width\":24},"
                                          "\"Quintara/LastScreenPos\":{\"x\":-5,\"y\":7},\"Quintara/LineSpace\":4,"
                                          "\"Quintara/PottsModelSecVisibleStatus\":true,\"Quintara/RecentFileList/TavrelleDescriptionFile\":[],"
-                                         "\"Quintara/RecentFileList/TavrelleGeometryFile\":[\"/a b.tav\"],"
+                                         "\"Quintara/RecentFileList/TavrelleGeometryFile\":[\"/a b\\t\\u001b[2J.tav\"],"
                                          "\"Quintara/RecentFileList/TavrelleModelFile\":[\"GONE\",\"HELD\"],\"Quintara/SplineResoluition\":\"fine\"}";
         QTest::newRow("recent as JSON") << "recent list --app quintara --type model --json"
                                         << "{\"model\":[{\"exists\":false,\"path\":\"GONE\"},{\"exists\":true,\"path\":\"HELD\"}]}";
         QTest::newRow("locks as JSON") << "locks list --app quintara --json"
-                                       << "[{\"exists\":true,\"path\":\"HELD\"},{\"exists\":false,\"path\":\"GONE\"}]";
+                                       << "[{\"exists\":true,\"path\":\"HELD\"},{\"exists\":false,\"path\":\"GONE\"},"
+                                          "{\"exists\":false,\"path\":\"/gone\\\\\\u001b[2J\"}]";
     }
     void readOnlyOutput()
     {
@@ -231,7 +241,7 @@ private Q_SLOTS:
         QCOMPARE(tavshare(set + QStringList{"Halvex/LastScreenPos", "(0, 0)"}).exitCode, 0);
         QCOMPARE(tavshare("settings set VisibleVtkAxisMarker --app dornel off").exitCode, 0);
         QCOMPARE(tavshare("settings set RecentFileList/TavrelleModelFile --app pellaris " + model + " /gone.tav").exitCode, 0);
-        QCOMPARE(tavshare(set + QStringList{"Window/Title", "µm² → 7"}).exitCode, 0);
+        QCOMPARE(tavshare(set + QStringList{"Window/Title", "µm² → 7", "--raw"}).exitCode, 0);
 
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppOrbelle), -3);
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppShared), 10);
@@ -274,15 +284,29 @@ private Q_SLOTS:
             QCOMPARE(tavshare(command).exitCode, 1);
     }
 
+    void unwritableStoreFails_data()
+    {
+        // Nothing can write there, root included.
+        QTest::addColumn<bool>("configFolderIsAFile");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder in place of the file") << false << "it is not a regular file";
+        QTest::newRow("configuration folder is a file") << true << "/config is not a folder";
+    }
     void unwritableStoreFails()
     {
-        // A folder where the store file should be: no process can write it, root included.
-        QFile::remove(TavTest::storeFile());
-        QVERIFY(QDir().mkpath(TavTest::storeFile()));
-        const Run run = tavshare("settings set Orbelle/LineSpace 4");
-        QVERIFY(QDir(TavTest::storeFile()).removeRecursively());
+        QFETCH(bool, configFolderIsAFile);
+        QFETCH(QString, reason);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (configFolderIsAFile) {
+            environment.insert("XDG_CONFIG_HOME", makeFile("config"));
+        } else {
+            QFile::remove(TavTest::storeFile());
+            QVERIFY(QDir().mkpath(TavTest::storeFile()));
+        }
+        const Run run = tavshare({"settings", "set", "Orbelle/LineSpace", "4"}, QString(), environment);
+        QDir(TavTest::storeFile()).removeRecursively();
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.startsWith("tavshare: cannot write the preference store "), qPrintable(run.err));
+        QVERIFY2(run.err.startsWith("tavshare: cannot write the preference store ") && run.err.endsWith(reason + '\n'), qPrintable(run.err));
     }
 
     void recentPruneKeepsOrder_data()

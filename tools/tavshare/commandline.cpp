@@ -165,9 +165,34 @@ int dispatch(const QString &group, const QString &description, const QList<Actio
     return ExitUsage;
 }
 
+QString printable(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': shown += QLatin1String("\\\\"); break;
+        case '\t': shown += QLatin1String("\\t"); break;
+        case '\n': shown += QLatin1String("\\n"); break;
+        case '\r': shown += QLatin1String("\\r"); break;
+        case '\a': shown += QLatin1String("\\a"); break;
+        case '\b': shown += QLatin1String("\\b"); break;
+        case '\f': shown += QLatin1String("\\f"); break;
+        case '\v': shown += QLatin1String("\\v"); break;
+        default:
+            if (c.category() == QChar::Other_Control)
+                shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                shown += c;
+        }
+    }
+    return shown;
+}
+
 QString markedEntry(const QString &path)
 {
-    return QFileInfo::exists(path) ? path : path + QLatin1String("  (missing)");
+    const QString shown = printable(path);
+    return QFileInfo::exists(path) ? shown : shown + QLatin1String("  (missing)");
 }
 
 QJsonObject entryObject(const QString &path)

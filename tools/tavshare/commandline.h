@@ -33,9 +33,15 @@ int failure(const QString &reason);
 // Writes "tavshare: note: <text>" on standard error.
 void note(const QString &text);
 
+// The text as plain output shows it, so that what a file or the store holds cannot steer the
+// terminal: control characters become \t, \n, \r, \a, \b, \f, \v or else \xHH (ESC is
+// \x1b, the C1 controls \x80 to \x9f), and a backslash becomes \\, so that the escapes
+// cannot be mistaken for the text. JSON output needs none of this: it escapes by itself.
+QString printable(const QString &text);
+
 // The listed files of the list and prune commands (recent files, lock entries): the path
 // alone, or marked "  (missing)" when no such file or folder exists any more; as JSON,
-// {path, exists}.
+// {path, exists}. The path is printable().
 QString markedEntry(const QString &path);
 QJsonObject entryObject(const QString &path);
 // --dry-run of the prune commands.

@@ -183,7 +183,7 @@ int prune(const QStringList &arguments)
     if (!dryRun && !dropped.isEmpty() && !lockFile.rewrite(kept))
         return cannotRewrite(*path);
     for (const QString &entry : dropped)
-        out() << (dryRun ? "would drop " : "dropped ") << entry << '\n';
+        out() << (dryRun ? "would drop " : "dropped ") << printable(entry) << '\n';
     return ExitSuccess;
 }
 

@@ -8,6 +8,7 @@
 // change made through the library reached the store file.
 
 #include "TavSettings.h"
+#include "tavsettings_p.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,21 @@ QStringList keysBelow(const QString &key);
 // every application group.
 QStringList applicationKeys(TavSettings::AppType appType);
 
-// The store's changes are written when the library closes its store object, and a
-// failure there goes unreported. Writes again what is still pending and returns
-// ExitSuccess after printing success (if any), or ExitFailure with the reason.
-int confirmStoreWritten(const QString &success = QString());
+// A change made through the library, confirmed in the store file. The library writes
+// its changes back when its store object closes and does not look whether that worked;
+// store objects of one process share the changes not yet written while any of them is
+// open, so this one, open from before the change to confirm(), still holds a change whose
+// write-back failed, and its own write-back tells.
+class StoreChange
+{
+public:
+    // Writes back what is still pending and returns ExitSuccess after printing success
+    // (if any), or ExitFailure with the reason.
+    int confirm(const QString &success = QString());
+
+private:
+    TavSettingsStore m_store;
+};
 
 } // namespace Tool
 

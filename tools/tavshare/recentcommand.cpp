@@ -114,6 +114,7 @@ int prune(const QStringList &arguments)
         return exitCode;
     const bool dryRun = line.isSet(dryRunOption);
 
+    StoreChange change;
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
         const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
@@ -122,13 +123,13 @@ int prune(const QStringList &arguments)
             if (QFileInfo::exists(entry))
                 kept << entry;
             else
-                dropped << fileTypeName(fileType) + QStringLiteral(": ") + entry;
+                dropped << fileTypeName(fileType) + QStringLiteral(": ") + printable(entry);
         }
         if (!dryRun && kept.size() != entries.size())
             TavSettings::setRecentTavrelleFileList(kept, fileType, selected->appType);
     }
     if (!dryRun && !dropped.isEmpty()) {
-        if (const int exitCode = confirmStoreWritten())
+        if (const int exitCode = change.confirm())
             return exitCode;
     }
     for (const QString &entry : dropped)

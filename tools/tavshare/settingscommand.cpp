@@ -47,15 +47,16 @@ std::optional<QString> storeKey(const CommandLine &line, int *exitCode)
 
 void printValue(const QString &key, const DecodedValue &value)
 {
-    const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(value.problem);
+    const QString shownKey = printable(key);
+    const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem));
     if (!value.isList) {
-        out() << key << " = " << value.lines.value(0) << problem << '\n';
+        out() << shownKey << " = " << printable(value.lines.value(0)) << problem << '\n';
     } else if (value.lines.isEmpty()) {
-        out() << key << " = (empty list)" << problem << '\n';
+        out() << shownKey << " = (empty list)" << problem << '\n';
     } else {
-        out() << key << ':' << problem << '\n';
+        out() << shownKey << ':' << problem << '\n';
         for (const QString &entry : value.lines)
-            out() << "    " << entry << '\n';
+            out() << "    " << printable(entry) << '\n';
     }
 }
 
@@ -122,10 +123,10 @@ int get(const QStringList &arguments)
         out() << QJsonDocument(QJsonObject{{*key, value.json}}).toJson(QJsonDocument::Indented);
     } else {
         for (const QString &text : value.lines)
-            out() << text << '\n';
+            out() << printable(text) << '\n';
     }
     if (!value.problem.isEmpty())
-        note(*key + QLatin1Char(' ') + value.problem);
+        note(*key + QLatin1Char(' ') + printable(value.problem));
     return ExitSuccess;
 }
 
@@ -137,6 +138,8 @@ int set(const QStringList &arguments)
                                     "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
                                     "size 1440x900, point 100,50 or \"(100, 50)\", list: one VALUE per entry\n"
                                     "(none for an empty list).\n"
+                                    "A key that no setting of the suite has is refused, naming the closest one;\n"
+                                    "--raw stores it all the same.\n"
                                     "Put -- before a negative number: tavshare settings set Orbelle/LineSpace -- -3"));
     addKeyArguments(line);
     line.addPositionalArgument(QStringLiteral("VALUE"), QStringLiteral("The value; one per entry for a list."), CommandLine::Many);
@@ -144,6 +147,7 @@ int set(const QStringList &arguments)
                     QStringLiteral("The value's type: %1. Must match the type of the suite's own settings.")
                         .arg(valueTypeNames().join(QStringLiteral(", "))),
                     QStringLiteral("TYPE")});
+    line.addOption({QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")});
     if (const std::optional<int> done = line.parse(arguments))
         return *done;
     int exitCode = ExitSuccess;
@@ -152,6 +156,8 @@ int set(const QStringList &arguments)
         return exitCode;
 
     const std::optional<ValueType> knownType = knownValueType(*key);
+    if (!knownType && !line.isSet(QStringLiteral("raw")))
+        return failure(QStringLiteral("no such setting '%1'; did you mean '%2'? (--raw stores it as it stands)").arg(*key, closestKnownKey(*key)));
     ValueType type = knownType.value_or(ValueType::String);
     if (line.isSet(QStringLiteral("type"))) {
         const std::optional<ValueType> given = valueTypeFromName(line.value(QStringLiteral("type")));
@@ -168,8 +174,9 @@ int set(const QStringList &arguments)
     if (!value)
         return line.usageError(error);
 
+    StoreChange change;
     writeSetting(*key, *value);
-    return confirmStoreWritten();
+    return change.confirm();
 }
 
 int unset(const QStringList &arguments)
@@ -191,8 +198,9 @@ int unset(const QStringList &arguments)
     const int count = int(keysBelow(*key).size()) + (containsSetting(*key) ? 1 : 0);
     if (count == 0)
         return failure(QStringLiteral("nothing is stored under %1").arg(*key));
+    StoreChange change;
     removeSetting(*key);
-    return confirmStoreWritten(QStringLiteral("removed %1 (%2 value%3)").arg(*key).arg(count).arg(count == 1 ? "" : "s"));
+    return change.confirm(QStringLiteral("removed %1 (%2 value%3)").arg(*key).arg(count).arg(count == 1 ? "" : "s"));
 }
 
 int reset(const QStringList &arguments)
@@ -216,8 +224,9 @@ int reset(const QStringList &arguments)
         if (!line.isSet(yesOption))
             return line.confirmationMissing(QStringLiteral("removes every value of the preference store"));
         const int count = int(TavSettingsStore().allKeys().size());
+        StoreChange change;
         TavSettings::clearAllSettings();
-        return confirmStoreWritten(QStringLiteral("removed every value (%1)").arg(count));
+        return change.confirm(QStringLiteral("removed every value (%1)").arg(count));
     }
 
     const std::optional<TavSettings::AppType> appType = applicationFromName(line.value(appOptionName));
@@ -231,9 +240,10 @@ int reset(const QStringList &arguments)
     // An application's group goes in one piece; the shared values lie side by side with
     // the groups and go one by one.
     const QStringList keys = applicationKeys(*appType);
+    StoreChange change;
     for (const QString &key : group.isEmpty() ? keys : QStringList{group})
         removeSetting(key);
-    return confirmStoreWritten(QStringLiteral("removed %1 (%2)").arg(name).arg(keys.size()));
+    return change.confirm(QStringLiteral("removed %1 (%2)").arg(name).arg(keys.size()));
 }
 
 int path(const QStringList &arguments)

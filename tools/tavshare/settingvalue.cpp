@@ -12,6 +12,10 @@
 #include <QPoint>
 #include <QRegularExpression>
 #include <QSize>
+#include <QVector>
+
+#include <algorithm>
+#include <limits>
 
 namespace Tool {
 namespace {
@@ -62,11 +66,49 @@ const QHash<QString, ValueType> &settingTypes()
     return types;
 }
 
-// Settings kept per kind of file carry one more key part: the file type.
-bool isPerFileType(const QString &name)
+// Every key the suite composes for its settings, with the setting's type: each setting
+// with and without an application group, and those kept per kind of file also with each
+// file-type suffix.
+const QHash<QString, ValueType> &knownKeys()
 {
-    using namespace TavSettingsKeys;
-    return name == keyRecentFileList || name == keyRecentFilePath || name == keySimulationWorkingDirectory;
+    static const QHash<QString, ValueType> keys = [] {
+        using namespace TavSettingsKeys;
+        const QStringList perFileType = {keyRecentFileList, keyRecentFilePath, keySimulationWorkingDirectory};
+        QHash<QString, ValueType> composed;
+        for (const QString &application : applicationNames()) {
+            const TavSettings::AppType appType = *applicationFromName(application);
+            for (auto setting = settingTypes().constBegin(); setting != settingTypes().constEnd(); ++setting) {
+                composed.insert(TavSettings::getKey(setting.key(), appType), setting.value());
+                if (!perFileType.contains(setting.key()))
+                    continue;
+                for (const TavSettings::TavrelleFileType fileType : fileTypes())
+                    composed.insert(TavSettings::getFileKey(setting.key(), fileType, appType), setting.value());
+            }
+        }
+        return composed;
+    }();
+    return keys;
+}
+
+// How many characters must be inserted, deleted or replaced to turn one text into the
+// other, letter case aside.
+int editDistance(const QString &from, const QString &to)
+{
+    const QString a = from.toCaseFolded();
+    const QString b = to.toCaseFolded();
+    QVector<int> row(b.size() + 1);
+    for (int j = 0; j < row.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
+        }
+    }
+    return row.last();
 }
 
 bool hasType(const QVariant &value, QMetaType::Type type)
@@ -177,11 +219,23 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
     return decoded;
 }
 
-std::optional<int> parseInt(const QString &text)
+// text as an int; nothing, with error set, for a text that is no whole number or one
+// beyond an int, which would be cut to another number on the way.
+std::optional<int> parseInt(const QString &text, QString *error)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+    if (ok)
+        return value;
+    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    if (digits.match(text).hasMatch())
+        *error = QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                     .arg(text.trimmed())
+                     .arg(std::numeric_limits<int>::min())
+                     .arg(std::numeric_limits<int>::max());
+    else
+        *error = QStringLiteral("'%1' is not a whole number").arg(text);
+    return std::nullopt;
 }
 
 } // namespace
@@ -214,18 +268,25 @@ QString valueTypeName(ValueType type)
 
 std::optional<ValueType> knownValueType(const QString &key)
 {
-    QStringList parts = key.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    if (!parts.isEmpty() && applicationGroups().contains(parts.first()))
-        parts.removeFirst();
-    if (parts.isEmpty())
-        return std::nullopt;
+    const auto found = knownKeys().constFind(key);
+    return found == knownKeys().constEnd() ? std::nullopt : std::optional<ValueType>(*found);
+}
 
-    const QString name = parts.first();
-    const int partsAllowed = isPerFileType(name) ? 2 : 1;
-    const auto found = settingTypes().constFind(name);
-    if (found == settingTypes().constEnd() || parts.size() > partsAllowed)
-        return std::nullopt;
-    return *found;
+QString closestKnownKey(const QString &key)
+{
+    // Sorted, so that of equally close keys the same one is named every time.
+    QStringList candidates = knownKeys().keys();
+    candidates.sort();
+    QString closest;
+    int closestDistance = std::numeric_limits<int>::max();
+    for (const QString &candidate : candidates) {
+        const int distance = editDistance(key, candidate);
+        if (distance < closestDistance) {
+            closest = candidate;
+            closestDistance = distance;
+        }
+    }
+    return closest;
 }
 
 DecodedValue decodeValue(const QString &key, const QVariant &stored)
@@ -247,9 +308,8 @@ std::optional<QVariant> parseValue(ValueType type, const QStringList &texts, QSt
     const QString text = texts.value(0);
     switch (type) {
     case ValueType::Int:
-        if (const std::optional<int> value = parseInt(text))
+        if (const std::optional<int> value = parseInt(text, error))
             return QVariant(*value);
-        *error = QStringLiteral("'%1' is not a whole number").arg(text);
         return std::nullopt;
     case ValueType::Bool: {
         static const QStringList yes = {QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"), QStringLiteral("1")};
@@ -262,24 +322,27 @@ std::optional<QVariant> parseValue(ValueType type, const QStringList &texts, QSt
         return std::nullopt;
     }
     case ValueType::Size: {
-        static const QRegularExpression pattern(QStringLiteral("^\\s*(-?\\d+)\\s*[xX]\\s*(-?\\d+)\\s*$"));
+        static const QRegularExpression pattern(QStringLiteral("^\\s*([0-9]+)\\s*[xX]\\s*([0-9]+)\\s*$"));
         const QRegularExpressionMatch match = pattern.match(text);
-        const std::optional<int> width = match.hasMatch() ? parseInt(match.captured(1)) : std::nullopt;
-        const std::optional<int> height = match.hasMatch() ? parseInt(match.captured(2)) : std::nullopt;
-        if (width && height)
-            return QVariant(QSize(*width, *height));
-        *error = QStringLiteral("'%1' is not a size; write WIDTHxHEIGHT, e.g. 1440x900").arg(text);
-        return std::nullopt;
+        if (!match.hasMatch()) {
+            *error = QStringLiteral("'%1' is not a size; write WIDTHxHEIGHT, e.g. 1440x900").arg(text);
+            return std::nullopt;
+        }
+        const std::optional<int> width = parseInt(match.captured(1), error);
+        const std::optional<int> height = width ? parseInt(match.captured(2), error) : std::nullopt;
+        return height ? std::optional<QVariant>(QSize(*width, *height)) : std::nullopt;
     }
     case ValueType::Point: {
-        static const QRegularExpression pattern(QStringLiteral("^\\s*\\(?\\s*(-?\\d+)\\s*,\\s*(-?\\d+)\\s*\\)?\\s*$"));
+        // Both parentheses or none: "(1,2" is a slip of the keyboard, not a point.
+        static const QRegularExpression pattern(QStringLiteral("^\\s*(\\(?)\\s*(-?[0-9]+)\\s*,\\s*(-?[0-9]+)\\s*(\\)?)\\s*$"));
         const QRegularExpressionMatch match = pattern.match(text);
-        const std::optional<int> x = match.hasMatch() ? parseInt(match.captured(1)) : std::nullopt;
-        const std::optional<int> y = match.hasMatch() ? parseInt(match.captured(2)) : std::nullopt;
-        if (x && y)
-            return QVariant(QPoint(*x, *y));
-        *error = QStringLiteral("'%1' is not a point; write X,Y or \"(X, Y)\", e.g. 100,50").arg(text);
-        return std::nullopt;
+        if (!match.hasMatch() || match.captured(1).isEmpty() != match.captured(4).isEmpty()) {
+            *error = QStringLiteral("'%1' is not a point; write X,Y or \"(X, Y)\", e.g. 100,50").arg(text);
+            return std::nullopt;
+        }
+        const std::optional<int> x = parseInt(match.captured(2), error);
+        const std::optional<int> y = x ? parseInt(match.captured(3), error) : std::nullopt;
+        return y ? std::optional<QVariant>(QPoint(*x, *y)) : std::nullopt;
     }
     case ValueType::String:
         return QVariant(text);

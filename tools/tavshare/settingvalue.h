@@ -27,6 +27,9 @@ QString valueTypeName(ValueType type);
 // The type the suite keeps under a store key such as "Orbelle/LineSpace" or
 // "Halvex/RecentFileList/TavrelleModelFile"; nothing for keys the suite does not use.
 std::optional<ValueType> knownValueType(const QString &key);
+// The key the suite uses that is closest to key: the fewest characters inserted, deleted
+// or replaced, letter case aside.
+QString closestKnownKey(const QString &key);
 
 // A stored value as the suite reads it.
 struct DecodedValue {
