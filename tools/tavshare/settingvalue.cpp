@@ -228,6 +228,24 @@ std::optional<ValueType> knownValueType(const QString &key)
     return *found;
 }
 
+QStringList knownSettingKeys()
+{
+    QStringList keys;
+    for (const QString &appName : applicationNames()) {
+        const TavSettings::AppType appType = *applicationFromName(appName);
+        for (auto setting = settingTypes().cbegin(); setting != settingTypes().cend(); ++setting) {
+            if (!isPerFileType(setting.key())) {
+                keys << TavSettings::getKey(setting.key(), appType);
+                continue;
+            }
+            for (const TavSettings::TavrelleFileType fileType : fileTypes())
+                keys << TavSettings::getFileKey(setting.key(), fileType, appType);
+        }
+    }
+    keys.sort();
+    return keys;
+}
+
 DecodedValue decodeValue(const QString &key, const QVariant &stored)
 {
     if (const std::optional<ValueType> type = knownValueType(key))

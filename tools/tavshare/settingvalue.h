@@ -27,6 +27,9 @@ QString valueTypeName(ValueType type);
 // The type the suite keeps under a store key such as "Orbelle/LineSpace" or
 // "Halvex/RecentFileList/TavrelleModelFile"; nothing for keys the suite does not use.
 std::optional<ValueType> knownValueType(const QString &key);
+// Every store key of the suite's own settings, for every application and kind of file,
+// sorted; the shell completion offers them for KEY.
+QStringList knownSettingKeys();
 
 // A stored value as the suite reads it.
 struct DecodedValue {
