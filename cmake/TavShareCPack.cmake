@@ -85,16 +85,13 @@ find_program(GZIP_EXECUTABLE gzip)
 if(GZIP_EXECUTABLE)
     set(debian_dir ${CMAKE_CURRENT_BINARY_DIR}/debian)
 
-    file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSES/BSD-3-Clause.txt license_lines)
-    # The template's own copyright line is replaced by the Copyright field.
-    list(FILTER license_lines EXCLUDE REGEX "^Copyright \\(c\\) <year> <owner>")
-    set(TAVSHARE_DEB_LICENSE_TEXT "")
-    foreach(line IN LISTS license_lines)
-        if(line STREQUAL "")
-            set(line ".")
-        endif()
-        string(APPEND TAVSHARE_DEB_LICENSE_TEXT " ${line}\n")
-    endforeach()
+    # The licence text as a field of the copyright file: indented, empty lines as " .",
+    # and without the template's own copyright line, which the Copyright field replaces.
+    file(READ ${PROJECT_SOURCE_DIR}/LICENSES/BSD-3-Clause.txt license)
+    string(REGEX REPLACE "^Copyright \\(c\\) <year> <owner>\\.?\n" "" license "${license}")
+    string(STRIP "${license}" license)
+    string(REGEX REPLACE "\n\n+" "\n.\n" license "${license}")
+    string(REPLACE "\n" "\n " TAVSHARE_DEB_LICENSE_TEXT " ${license}")
 
     foreach(file copyright changelog)
         file(READ ${CMAKE_CURRENT_LIST_DIR}/debian/${file}.in template)
