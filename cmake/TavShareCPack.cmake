@@ -11,16 +11,20 @@
 
 if(TAVSHARE_QT_MAJOR EQUAL 5)
     set(TAVSHARE_DEB_SOURCE tavshareqt5)
-    set(TAVSHARE_DEB_LIBRARY libtavshareqt5-${PROJECT_VERSION_MAJOR})
     set(TAVSHARE_DEB_QT_DEV qtbase5-dev)
 else()
     set(TAVSHARE_DEB_SOURCE tavshare)
-    set(TAVSHARE_DEB_LIBRARY libtavshare${PROJECT_VERSION_MAJOR})
     set(TAVSHARE_DEB_QT_DEV qt6-base-dev)
 endif()
-set(TAVSHARE_DEB_DEVELOPMENT lib${TAVSHARE_DEB_SOURCE}-dev)
-set(TAVSHARE_DEB_TOOL tavshare)
-set(TAVSHARE_DEB_VERSION ${PROJECT_VERSION}-1)
+# Debian names a library package after its SONAME, with a hyphen before the number when
+# the name ends in a digit.
+if(TAVSHARE_DEB_SOURCE MATCHES "[0-9]$")
+    set(TAVSHARE_DEB_LIBRARY lib${TAVSHARE_DEB_SOURCE}-${PROJECT_VERSION_MAJOR})
+else()
+    set(TAVSHARE_DEB_LIBRARY lib${TAVSHARE_DEB_SOURCE}${PROJECT_VERSION_MAJOR})
+endif()
+set(TAVSHARE_DEB_RELEASE 1)
+set(TAVSHARE_DEB_VERSION ${PROJECT_VERSION}-${TAVSHARE_DEB_RELEASE})
 
 # The acknowledgement text refers its readers to Licenses/boost.txt.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSES/BSL-1.0.txt
@@ -41,7 +45,7 @@ if(TAVSHARE_BUILD_TOOLS AND NOT TAVSHARE_QT_MAJOR EQUAL 5)
 endif()
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TAVSHARE_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SOURCE ${TAVSHARE_DEB_SOURCE})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The TavShare developers <tavrelle@example.org>")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -60,7 +64,7 @@ suite loads: one preference store for the suite, advisory lock files, unit
 texts and scientific number formatting, name validation, string tables,
 identifiers, release facts and a daemon application object (Qt ${TAVSHARE_QT_MAJOR}).")
 
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${TAVSHARE_DEB_DEVELOPMENT})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME lib${TAVSHARE_DEB_SOURCE}-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The headers and the CMake package belong to exactly this build of the library.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
@@ -70,7 +74,7 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
 Headers, the CMake package (find_package) and the pkg-config file for building
 applications against the Tavrelle suite's shared library (Qt ${TAVSHARE_QT_MAJOR}).")
 
-set(CPACK_DEBIAN_TOOL_PACKAGE_NAME ${TAVSHARE_DEB_TOOL})
+set(CPACK_DEBIAN_TOOL_PACKAGE_NAME tavshare)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_TOOL_DESCRIPTION
     "inspect and repair the state the Tavrelle applications share
