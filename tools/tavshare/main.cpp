@@ -6,6 +6,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "messagerouting.h"
+#include "settingvalue.h"
 
 #include <QCoreApplication>
 
@@ -41,6 +42,11 @@ int run(const QStringList &arguments)
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-V")) {
         Tool::out() << Tool::versionText();
+        return Tool::ExitSuccess;
+    }
+    // Not in the help: the bash completion asks for the keys it offers.
+    if (first == QLatin1String("--setting-keys")) {
+        Tool::out() << Tool::knownSettingKeys().join(QLatin1Char('\n')) << '\n';
         return Tool::ExitSuccess;
     }
     return Tool::dispatch(QStringLiteral("tavshare"), toolDescription, commands, arguments);

@@ -274,12 +274,10 @@ std::optional<ValueType> knownValueType(const QString &key)
 
 QString closestKnownKey(const QString &key)
 {
-    // Sorted, so that of equally close keys the same one is named every time.
-    QStringList candidates = knownKeys().keys();
-    candidates.sort();
     QString closest;
     int closestDistance = std::numeric_limits<int>::max();
-    for (const QString &candidate : candidates) {
+    // In sorted order, so that of equally close keys the same one is named every time.
+    for (const QString &candidate : knownSettingKeys()) {
         const int distance = editDistance(key, candidate);
         if (distance < closestDistance) {
             closest = candidate;
@@ -287,6 +285,13 @@ QString closestKnownKey(const QString &key)
         }
     }
     return closest;
+}
+
+QStringList knownSettingKeys()
+{
+    QStringList keys = knownKeys().keys();
+    keys.sort();
+    return keys;
 }
 
 DecodedValue decodeValue(const QString &key, const QVariant &stored)

@@ -30,6 +30,9 @@ std::optional<ValueType> knownValueType(const QString &key);
 // The key the suite uses that is closest to key: the fewest characters inserted, deleted
 // or replaced, letter case aside.
 QString closestKnownKey(const QString &key);
+// Every store key of the suite's own settings, for every application and kind of file,
+// sorted; the shell completion offers them for KEY.
+QStringList knownSettingKeys();
 
 // A stored value as the suite reads it.
 struct DecodedValue {
