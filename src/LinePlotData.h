@@ -16,9 +16,10 @@
  * The data behind a line plot.
  *
  * A table of lines, each with a label and a value series, plus three plot texts and a
- * value series of the plot as a whole. What the texts and baseValues mean (a title, axis
- * labels, the shared abscissa values, say) is up to the programs that fill the members
- * directly; they call update() to tell observers through changed().
+ * value series of the plot as a whole. The programs that draw plots fill the members
+ * directly and call update() to tell observers through changed(); what the texts and
+ * baseValues mean (a title, axis labels, the shared abscissa values, say) is theirs to
+ * decide.
  *
  * Ownership: the object owns baseValues and the lineValues of every entry in lines, and
  * frees them when destroyed. A program that erases an entry itself frees its values.
@@ -46,7 +47,8 @@ public:
      * Drops, and frees, every line whose largest value equals zero (0.0 or -0.0).
      *
      * A NaN in first place counts as largest and keeps the line; lines without values
-     * stay. Emits nothing: call update() afterwards to redraw.
+     * (an empty or null lineValues) stay. Emits nothing: call update() afterwards to
+     * redraw.
      */
     void removeZeroEntries();
 
