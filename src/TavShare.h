@@ -16,177 +16,313 @@
 
 #include <string>
 
-/*
- * Utilities shared by every application of the suite. All operations are static and
- * keep no state; the one class-wide object is the random engine MersenneTwister.
- * Operations that diagnose bad input write a debug message (qDebug) and report the
- * failure through their result; nothing throws.
+/**
+ * Utilities shared by every application of the suite.
+ *
+ * Lock files, folder removal, unit texts and number formatting, name validation,
+ * angles, string tables, identifiers, index mapping codes and the release facts.
+ *
+ * The class is never instantiated: every operation is static. The library keeps no
+ * state of its own apart from the shared random engine MersenneTwister; the lock
+ * operations work on the application's lock file in the temporary folder, and every
+ * other operation only on its arguments. All operations may be called from any thread;
+ * only MersenneTwister needs its callers to serialise their use.
+ *
+ * Operations that diagnose bad input write a debug message and report the failure
+ * through their result; nothing throws.
  */
 class TAVSHARE_EXPORT TavShare
 {
 public:
-    // One unit text each (see getUnit).
+    /** The unit texts of model quantities, one each; see getUnit(). */
     enum UnitType : int {
-        UnitSquareMicrometerPerSecond = 0,   // µm²/s
-        UnitLiterPerMoleSecond = 1,          // l/mol·s
-        UnitPerSecond = 2,                   // /s
-        UnitMolePerLiter = 3,                // mol/l
-        UnitMoleculePerCubicMicrometer = 4,  // molecule/µm³
-        UnitMoleculePerMembrane = 5,         // molecule/membrane
-        UnitMolecules = 6,                   // molecules
-        UnitMolePerSquareMicrometer = 7,     // mol/µm²
-        UnitMolePerSquareMeter = 8,          // mol/m²
-        UnitMoleculePerSquareMicrometer = 9, // molecule/µm²
-        UnitSquareMeter = 10,                // m²
-        UnitSquareMicrometer = 11,           // µm²
-        UnitMeter = 12,                      // m
-        UnitCentimeter = 13,                 // cm
-        UnitMicrometer = 14                  // µm
+        UnitSquareMicrometerPerSecond = 0,   ///< µm²/s
+        UnitLiterPerMoleSecond = 1,          ///< l/mol·s
+        UnitPerSecond = 2,                   ///< /s
+        UnitMolePerLiter = 3,                ///< mol/l
+        UnitMoleculePerCubicMicrometer = 4,  ///< molecule/µm³
+        UnitMoleculePerMembrane = 5,         ///< molecule/membrane
+        UnitMolecules = 6,                   ///< molecules
+        UnitMolePerSquareMicrometer = 7,     ///< mol/µm²
+        UnitMolePerSquareMeter = 8,          ///< mol/m²
+        UnitMoleculePerSquareMicrometer = 9, ///< molecule/µm²
+        UnitSquareMeter = 10,                ///< m²
+        UnitSquareMicrometer = 11,           ///< µm²
+        UnitMeter = 12,                      ///< m
+        UnitCentimeter = 13,                 ///< cm
+        UnitMicrometer = 14                  ///< µm
     };
 
-    // One special character each (see getUnicodeString).
+    /** The special characters of the unit texts and labels, one each; see getUnicodeString(). */
     enum UnicodeType : int {
-        UnicodeDegreeSign = 0,       // U+00B0
-        UnicodeMicroSign = 1,        // U+00B5, not the Greek mu
-        UnicodeMiddleDot = 2,        // U+00B7
-        UnicodeSuperscriptTwo = 3,   // U+00B2
-        UnicodeSuperscriptThree = 4, // U+00B3
-        UnicodePlusSign = 5,         // U+002B
-        UnicodeEqualsSign = 6,       // U+003D
-        UnicodeRightwardsArrow = 7,  // U+2192
-        UnicodeDivisionSlash = 8     // U+2215
+        UnicodeDegreeSign = 0,       ///< ° U+00B0
+        UnicodeMicroSign = 1,        ///< µ U+00B5, not the Greek mu
+        UnicodeMiddleDot = 2,        ///< · U+00B7
+        UnicodeSuperscriptTwo = 3,   ///< ² U+00B2
+        UnicodeSuperscriptThree = 4, ///< ³ U+00B3
+        UnicodePlusSign = 5,         ///< + U+002B
+        UnicodeEqualsSign = 6,       ///< = U+003D
+        UnicodeRightwardsArrow = 7,  ///< → U+2192
+        UnicodeDivisionSlash = 8     ///< ∕ U+2215, not the ASCII slash
     };
 
-    // Bits of the libraries argument of acknowledgements(); 0x0040 selects nothing.
+    /**
+     * The libraries acknowledgements() can credit, one bit each.
+     *
+     * Combine them with |; the credits follow each other in increasing bit order.
+     * 0x0040 selects nothing.
+     */
     enum AckLibrary : unsigned long {
-        AckBoost = 0x0001,
-        AckQt = 0x0002, // under the LGPL 2.1
-        AckSqlite = 0x0004,
-        AckLibSbml = 0x0008,
-        AckGraphviz = 0x0010,
-        AckQwt = 0x0020,
-        AckSundials = 0x0080,
-        AckRowmap = 0x0100,
-        AckDocBook = 0x0200,
-        AckVtk = 0x0400,
-        AckItk = 0x0800,
-        AckSobolSequences = 0x1000,
-        AckMongoDb = 0x2000,
-        AckDensityEstimation = 0x4000,
-        AckQtExamples = 0x8000 // the Qt examples, Qt under the BSD licence
+        AckBoost = 0x0001,             ///< Boost, under the Boost licence 1.0
+        AckQt = 0x0002,                ///< Qt, under the LGPL 2.1
+        AckSqlite = 0x0004,            ///< SQLite, in the public domain
+        AckLibSbml = 0x0008,           ///< libSBML, under the LGPL 2.1
+        AckGraphviz = 0x0010,          ///< Graphviz, under the EPL
+        AckQwt = 0x0020,               ///< Qwt, under the Qwt licence
+        AckSundials = 0x0080,          ///< Sundials, under the BSD licence
+        AckRowmap = 0x0100,            ///< the C++ port of rowmap, under CC BY 4.0
+        AckDocBook = 0x0200,           ///< DocBook
+        AckVtk = 0x0400,               ///< VTK, under the VTK licence
+        AckItk = 0x0800,               ///< ITK, under the Apache licence
+        AckSobolSequences = 0x1000,    ///< the Sobol sequences, under their own licence
+        AckMongoDb = 0x2000,           ///< the MongoDB C++ driver, under the Apache licence
+        AckDensityEstimation = 0x4000, ///< density estimation, under the LGPL 2.1
+        AckQtExamples = 0x8000         ///< the Qt examples, Qt under the BSD licence, with a heading of their own
     };
 
+    /** No instances: every operation is static. */
     TavShare() = delete;
 
-    // --- Lock files: advisory, one list per application name, shared by its processes ---
+    /**
+     * \name Lock files
+     *
+     * Advisory locks, shared by the processes of one application: a file is locked while
+     * its absolute path is a line of the application's lock file, getLockFilePath(), a
+     * UTF-8 text of one path per line. The path is QFileInfo::absoluteFilePath(): a
+     * relative name and its absolute form are one entry, and links are not resolved.
+     *
+     * The locks carry no owner and never expire: any process of the application may
+     * release any entry, and a crashed one leaves its entries behind (the tavshare tool's
+     * "locks prune" drops those of files that are gone). Each change is one
+     * read-and-rewrite under an exclusive flock on the lock file, so concurrent processes
+     * lose no update; a process that holds the flock for more than a few seconds makes
+     * the lock file count as unreadable.
+     * @{
+     */
 
-    // QDir::tempPath() + "/" + the application name + ".lock".
+    /** The path of this application's lock file: QDir::tempPath(), "/", the application name and ".lock". */
     static QString getLockFilePath();
-    // Lists file's absolute path in the lock file. Returns 0 when it was added (the caller
-    // holds the lock), 1 when it was listed already, 2 when the lock file cannot be read
-    // and 3 when it cannot be created or rewritten; on 2 and 3 nothing changed and a
-    // debug message pair tells why. A link or non-regular file at the lock file's path
-    // counts as a lock file that cannot be opened.
+
+    /**
+     * Lists the absolute path of \a file in the lock file, creating the file if needed.
+     *
+     * The file itself need not exist. A link or non-regular file at the lock file's path
+     * counts as a lock file that cannot be read. On 2 and 3 nothing changed, and a pair of
+     * debug messages tells why.
+     *
+     * \retval 0 it was added: the caller holds the lock
+     * \retval 1 it was listed already, by this process or another; nothing changed
+     * \retval 2 the lock file cannot be read
+     * \retval 3 the lock file cannot be created or rewritten
+     */
     static int getLock(const QString &file);
-    // Removes every line naming file's absolute path. False when file does not exist on
-    // disk, is not listed, or the lock file cannot be read or rewritten.
+
+    /**
+     * Removes every line naming the absolute path of \a file from the lock file.
+     *
+     * False when \a file does not exist on disk (its entry stays), is not listed, or the
+     * lock file cannot be read or rewritten; the last two write a pair of debug messages.
+     */
     static bool releaseLock(const QString &file);
 
-    // --- Folders ---
+    ///@}
 
-    // Removes dirName with everything below it, never following symbolic links. True
-    // when it is gone or never existed (an empty name included); false when a file or
-    // folder in it could not be removed (hidden entries are left and keep it alive).
+    /** \name Folders
+     *  @{ */
+
+    /**
+     * Removes \a dirName with everything below it, never following symbolic links.
+     *
+     * True when it is gone or never existed (an empty name included); false when a file
+     * or folder in it could not be removed. Hidden entries are left and keep it alive.
+     * A symbolic link is removed as a link, \a dirName included.
+     */
     static bool removeDir(const QString &dirName);
 
-    // --- Units and symbols ---
+    ///@}
 
-    // The unit text of unitType; a null string and a debug message for other values.
+    /** \name Units and symbols
+     *  @{ */
+
+    /** The unit text of \a unitType; a null string and a debug message for other values. */
     static QString getUnit(UnitType unitType);
-    // The one-character string of unicodeType; a null string and a debug message for
-    // other values.
+
+    /**
+     * The one-character string of \a unicodeType; a null string and a debug message for
+     * other values.
+     */
     static QString getUnicodeString(UnicodeType unicodeType);
-    // "°" (U+00B0).
+
+    /** The degree sign "°" (U+00B0) as a string. */
     static QString getUnicodeDegree();
 
-    // --- Numbers ---
+    ///@}
 
-    // numberStr in exponent form (dataFormat 0), fixed form (1) or, for 2, fixed form
-    // when 0.01 <= |value| <= 100 and exponent form otherwise, with precision decimals;
-    // without withZeroEndAfterDecimal the trailing zeros of the decimals are dropped.
-    // Blank text gives an empty string; text that is no number comes back unchanged with
-    // a debug message; another dataFormat logs and formats the text as it stands.
-    // Precision above 1074, the most decimals a double has, converts as 1074.
+    /** \name Numbers
+     *  @{ */
+
+    /**
+     * The number that \a numberStr spells, written in the suite's scientific notation.
+     *
+     * \a dataFormat 0 gives exponent form, 1 fixed form, and 2 fixed form when
+     * 0.01 <= |value| <= 100 and exponent form otherwise, each with \a precision decimals;
+     * without \a withZeroEndAfterDecimal the trailing zeros of the decimals are dropped,
+     * and a point left at the end with them. The forms are those of QString::number:
+     * 1.235e+05, 100.00.
+     *
+     * Blank text gives an empty string; text that is no number comes back unchanged with
+     * a debug message; another \a dataFormat logs and formats the text as it stands.
+     * A precision above 1074, the most decimals a double has, converts as 1074.
+     */
     static QString getScientificFormat(const QString &numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal);
 
-    // --- Names ---
+    ///@}
 
-    // The strings a user-given name must not hold: ; ( ) " ! < > xml, in that order.
+    /** \name Names
+     *  @{ */
+
+    /** The strings a user-given name must not hold: `; ( ) " ! < > xml`, in that order. */
     static QStringList listOfIllegalChars();
-    // The first of listOfIllegalChars() found in name (case-sensitive), or a null string
-    // when the name is acceptable.
+
+    /**
+     * The first of listOfIllegalChars() found in \a name (case-sensitive), or a null
+     * string when the name is acceptable.
+     */
     static QString hasIllegalChars(const QString &name);
 
-    // --- Angles, in radians ---
+    ///@}
 
-    // degree * pi / 180.
+    /** \name Angles, in radians
+     *  @{ */
+
+    /** \a degree * pi / 180. */
     static double getAngleFromDegree(double degree);
-    // angle * 180 / pi.
+
+    /** \a angle * 180 / pi. */
     static double getDegreeFromAngle(double angle);
-    // The same direction in [-pi, pi], by adding 2 pi step by step with the rounding of
-    // each step; beyond a thousand turns from zero by the exact remainder. NaN and
-    // infinities give NaN.
+
+    /**
+     * The same direction as \a angle, in [-pi, pi].
+     *
+     * Found by adding 2 pi step by step, with the rounding of each step, as the
+     * applications have always had it; beyond a thousand turns from zero by the exact
+     * remainder. NaN and infinities give NaN.
+     */
     static double getAngleBetweenPis(double angle);
-    // The direction halfway along the counter-clockwise arc from firstAngle to
-    // secondAngle, in [-pi, pi].
+
+    /**
+     * The direction halfway along the counter-clockwise arc from \a firstAngle to
+     * \a secondAngle, in [-pi, pi].
+     */
     static double getMiddleAngleBetweenPis(double firstAngle, double secondAngle);
 
-    // --- String tables (lists of rows of cells) ---
+    ///@}
 
-    // The distinct rows, grouped by first cell with groups in QString order; within a
-    // group the rows stand in the reverse of their first occurrence. Rows without cells
-    // are dropped.
+    /** \name String tables
+     *  A table is a list of rows, each a list of cells; rows may differ in length.
+     *  @{ */
+
+    /**
+     * The distinct rows of \a table, grouped by first cell.
+     *
+     * The groups stand in QString order of their first cells; within a group the rows
+     * stand in the reverse of their first occurrence. Rows without cells are dropped.
+     */
     static QList<QStringList> removeRedundantItem(const QList<QStringList> &table);
-    // The rows whose cell at column is non-empty and one of values, in input order.
-    // A negative column selects nothing.
+
+    /**
+     * The rows of \a table whose cell at \a column is non-empty and one of \a values, in
+     * input order.
+     *
+     * Rows too short to have that cell and a negative \a column select nothing.
+     */
     static QList<QStringList> getFilteredList(const QList<QStringList> &table, const QStringList &values, int column);
-    // Sorts list ignoring case; strings differing only in case put upper case first.
+
+    /** Sorts \a list ignoring case; strings differing only in case put upper case first. */
     static void tavQStringListSortCaseInSensitive(QStringList &list);
 
-    // --- Identifiers ---
+    ///@}
 
-    // The same 128-bit value as a QUuid.
+    /** \name Identifiers and the random engine
+     *  @{ */
+
+    /** The same 128-bit value as a QUuid. */
     static QUuid boostUuid2QUuid(const boost::uuids::uuid &uuid);
-    // The 36-character lower-case text form, as boost::uuids::to_string writes it.
+
+    /** The 36-character lower-case text form, as boost::uuids::to_string writes it. */
     static QString boostUuid2QString(const boost::uuids::uuid &uuid);
-    // The identifier that text spells (32 hex digits in groups 8-4-4-4-12, any case,
-    // blanks skipped, anything after the last digit ignored). Text of another form gives
-    // the nil identifier.
+
+    /**
+     * The identifier that \a text spells, or the nil identifier.
+     *
+     * The text is 32 hex digits in groups 8-4-4-4-12, in any case, with blanks skipped
+     * and anything after the last digit ignored; text of another form gives the nil
+     * identifier.
+     */
     static boost::uuids::uuid qString2boostUuid(const QString &text);
 
-    // The suite's shared random engine, seeded from the clock when the library loads.
-    // Unlocked: callers on several threads serialise their use.
+    /**
+     * The suite's shared random engine, seeded from the clock when the library loads.
+     *
+     * The library itself never draws from it; programs draw from it and may reseed it.
+     * It is unlocked: callers on several threads serialise their use.
+     */
     static boost::mt19937 MersenneTwister;
 
-    // --- Index mapping codes ---
+    ///@}
 
-    // The code of the reverse mapping of a ";"-separated code (the inverse permutation
-    // for a permutation). Non-numeric entries count as 0; out-of-range entries are ignored.
+    /** \name Index mapping codes
+     *  A mapping code is a ";"-separated list of integers: entry i is the position that
+     *  position i maps to.
+     *  @{ */
+
+    /**
+     * The code of the reverse mapping of \a code: the inverse permutation for a
+     * permutation.
+     *
+     * Where a value occurs more than once, its last position wins; a position with no
+     * preimage gets 0. Non-numeric entries count as 0; out-of-range entries are ignored.
+     */
     static QString getReverseMappingCode(const QString &code);
 
-    // --- Release ---
+    ///@}
 
-    // The build revision.
+    /** \name Release facts
+     *  Fixed when the library is built.
+     *  @{ */
+
+    /** The build revision. */
     static int getRevision();
-    // The repository path from "/repos/" on, without "/repos".
+
+    /** The repository path from "/repos/" on, without "/repos". */
     static QString getSvnPath();
-    // The library's version, "major.minor.patch".
+
+    /** The library's version, "major.minor.patch". */
     static QString getTavrelleCurrVersionQString();
+
+    /** The library's version as a standard string. */
     static std::string getTavrelleCurrVersionStdString();
-    // The acknowledgement text: appName, version, build facts, the maker's address and
-    // one credit per AckLibrary bit set in libraries; experimental adds a note that the
-    // release is not official.
+
+    /**
+     * The acknowledgement text an application shows.
+     *
+     * \a appName, the version, the build facts, the maker's address and one credit per
+     * AckLibrary bit set in \a libraries; \a experimental adds a note that the release is
+     * not official.
+     */
     static QString acknowledgements(const QString &appName, unsigned long libraries, bool experimental);
+
+    ///@}
 };
 
 #endif // TAVSHARE_H
