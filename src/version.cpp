@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "TavShare.h"
+#include "tavshare_version.h"
 #include "version_p.h"
 
 namespace {
@@ -31,7 +32,7 @@ QString TavShare::getSvnPath()
 
 QString TavShare::getTavrelleCurrVersionQString()
 {
-    // Given by the build from the project's version, which also names the shared library.
+    // The version this library was built as; the same project version names the shared library.
     return QStringLiteral(TAVSHARE_VERSION_STRING);
 }
 

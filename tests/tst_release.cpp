@@ -2,9 +2,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "TavShare.h"
+#include "tavshare_version.h"
 #include "tavtest.h"
 
 #include <QRegularExpression>
+
+// Programs compare versions in the preprocessor.
+#if TAVSHARE_VERSION < TAVSHARE_VERSION_CHECK(2, 3, 0)
+#error "TAVSHARE_VERSION does not compare as a version"
+#endif
 
 namespace {
 
@@ -66,7 +72,9 @@ class TestRelease : public QObject
     Q_OBJECT
 
 private slots:
-    // The version text and the shared library's file names come from the same build setting.
+    // The version text, the version header and the shared library's file names come from
+    // the same build setting. The Qt 5 build's library has a name of its own, so that both
+    // builds install side by side.
     void releaseFacts()
     {
         QCOMPARE(TavShare::getRevision(), 5178);
@@ -74,8 +82,16 @@ private slots:
         const QString version = TavShare::getTavrelleCurrVersionQString();
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch(), qPrintable(version));
         QCOMPARE(QString::fromStdString(TavShare::getTavrelleCurrVersionStdString()), version);
-        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_FILE_NAME), "libTavShare.so." + version);
-        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_SONAME), "libTavShare.so." + version.section(QLatin1Char('.'), 0, 0));
+        const QString library = QT_VERSION_MAJOR == 5 ? QStringLiteral("libTavShareQt5.so.") : QStringLiteral("libTavShare.so.");
+        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_FILE_NAME), library + version);
+        QCOMPARE(QStringLiteral(TAVSHARE_LIBRARY_SONAME), library + version.section(QLatin1Char('.'), 0, 0));
+
+        QCOMPARE(QStringLiteral(TAVSHARE_VERSION_STRING), version);
+        const auto part = [&version](int i) { return version.section(QLatin1Char('.'), i, i).toInt(); };
+        QCOMPARE(TAVSHARE_VERSION_MAJOR, part(0));
+        QCOMPARE(TAVSHARE_VERSION_MINOR, part(1));
+        QCOMPARE(TAVSHARE_VERSION_PATCH, part(2));
+        QCOMPARE(TAVSHARE_VERSION, (part(0) << 16) | (part(1) << 8) | part(2));
     }
 
     void acknowledgements_data()
