@@ -64,10 +64,20 @@ constexpr int maxConvertedLength = 1 + 309 + 1 + maxConversionPrecision + 1;
 
 enum class Notation { Exponent, Fixed };
 
+bool isDigitOrPoint(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || c == u'.';
+}
+
 bool parsePlainNumber(const QString &text, double &value)
 {
     const int size = int(text.size());
     if (size == 0 || size > maxPlainNumberLength)
+        return false;
+    // A plain number begins with "-", a point or a digit and ends with a point or a digit.
+    // Checked first, this leaves blanks, "+", "inf" and "nan" to Qt at almost no cost.
+    const char16_t first = text.front().unicode();
+    if (!(isDigitOrPoint(first) || first == u'-') || !isDigitOrPoint(text.back().unicode()))
         return false;
     char narrowed[maxPlainNumberLength];
     const QChar *const characters = text.constData();
@@ -235,7 +245,7 @@ QString TavShare::getScientificFormat(const QString &numberStr, int dataFormat, 
 {
     // Most texts are plain numbers, which need none of Qt's far slower conversions.
     QString text = TavShareScientificFormat::formatPlainNumber(numberStr, dataFormat, precision, withZeroEndAfterDecimal);
-    if (text.isNull())
-        text = TavShareScientificFormat::formatWithQt(numberStr, dataFormat, precision, withZeroEndAfterDecimal);
-    return text;
+    if (!text.isNull())
+        return text;
+    return TavShareScientificFormat::formatWithQt(numberStr, dataFormat, precision, withZeroEndAfterDecimal);
 }
