@@ -75,7 +75,8 @@ bool parsePlainNumber(const QString &text, double &value)
     if (size == 0 || size > maxPlainNumberLength)
         return false;
     // A plain number begins with "-", a point or a digit and ends with a point or a digit.
-    // Checked first, this leaves blanks, "+", "inf" and "nan" to Qt at almost no cost.
+    // Checked first, this leaves blanks, "+" and words such as "inf", "nan" and "infinity"
+    // to Qt at almost no cost.
     const char16_t first = text.front().unicode();
     if (!(isDigitOrPoint(first) || first == u'-') || !isDigitOrPoint(text.back().unicode()))
         return false;
@@ -87,11 +88,10 @@ bool parsePlainNumber(const QString &text, double &value)
             return false;
         narrowed[i] = char(c);
     }
-    // from_chars reads no blanks and no leading "+", so those go to Qt. It reads the same
-    // digits as toDouble to the same double, but also "infinity", and it writes "inf" and
-    // "nan" differently: every non-finite value goes to Qt, as do overflow and underflow.
+    // Of such texts from_chars reads the same ones as toDouble, to the same double. It
+    // reports overflow and underflow as errors; Qt rejects those texts.
     const std::from_chars_result result = std::from_chars(narrowed, narrowed + size, value);
-    return result.ec == std::errc() && result.ptr == narrowed + size && std::isfinite(value);
+    return result.ec == std::errc() && result.ptr == narrowed + size;
 }
 
 // Whether value lies exactly halfway between two neighbouring multiples of 10^-decimals
