@@ -2,51 +2,114 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include <TavShare.h>
+#include <scientificformat_p.h>
 
 #include <benchmark/benchmark.h>
 
 #include <QString>
 
+#include <cstdint>
 #include <limits>
+#include <vector>
 
-// The formatting cases are measured against the work they cannot avoid: parsing the text
-// and converting the number (the "bare pair"). Compare each format with the bare pair of
-// the same text and format character.
+// The formatting is measured against the work an application would write itself:
+// QString::toDouble and QString::number on the same text, with the same format character
+// (the "bare pair"), and against the conversion through Qt alone that it took before plain
+// numbers had a path of their own. Each input class runs in all three formats.
 
 namespace {
 
-const char *const numberTexts[] = {"0.0125", "125000"};
+const std::vector<const char *> everydayDecimals = {"0.0125", "125000", "3.14159", "-42.5", "0.001",
+                                                    "17.25", "2.718", "1500", "-0.75", "98.6"};
+const std::vector<const char *> roundTripForms = {"0.30000000000000004", "-1.2345678901234567e-123", "6.02214076e+23",
+                                                  "123456.78901234567", "9007199254740993"};
+const std::vector<const char *> integersWithExponents = {"1e5", "25E-3", "-3e+12", "7e-9", "42e100"};
+const std::vector<const char *> extremes = {"4.9406564584124654e-324", "1.7976931348623157e308",
+                                            "2.2250738585072014e-308", "-0", "1e-300"};
+// Numbers that only Qt's parser reads: they pay for the plain path's attempt as well.
+const std::vector<const char *> onlyQtReads = {" 1.5", "+2.5", "-inf", "nan", "0.125 "};
 
-void BM_BarePair(benchmark::State &state)
+// Seven in ten everyday decimals, one in ten of each other class.
+std::vector<const char *> mixedWorkload()
 {
-    const QString text = QString::fromLatin1(numberTexts[state.range(0)]);
-    const char format = char(state.range(1));
+    std::vector<const char *> texts;
+    for (size_t i = 0; i < everydayDecimals.size(); ++i) {
+        for (size_t j = 0; j < 7; ++j)
+            texts.push_back(everydayDecimals[(i + j) % everydayDecimals.size()]);
+        texts.push_back(roundTripForms[i % roundTripForms.size()]);
+        texts.push_back(integersWithExponents[i % integersWithExponents.size()]);
+        texts.push_back(extremes[i % extremes.size()]);
+    }
+    return texts;
+}
+const std::vector<const char *> mixed = mixedWorkload();
+
+constexpr int precision = 6;
+
+struct FormatCase {
+    QString text;
+    int dataFormat;
+    char format; // what dataFormat picks for this text
+};
+
+std::vector<FormatCase> formatCases(const std::vector<const char *> &texts)
+{
+    std::vector<FormatCase> cases;
+    for (const char *text : texts) {
+        const QString numberStr = QString::fromLatin1(text);
+        const double magnitude = qAbs(numberStr.toDouble());
+        cases.push_back({numberStr, 0, 'e'});
+        cases.push_back({numberStr, 1, 'f'});
+        cases.push_back({numberStr, 2, magnitude > 100.0 || magnitude < 0.01 ? 'e' : 'f'});
+    }
+    return cases;
+}
+
+template<typename Format>
+void formatAll(benchmark::State &state, const std::vector<const char *> &texts, Format format)
+{
+    const std::vector<FormatCase> cases = formatCases(texts);
     for (auto _ : state) {
+        for (const FormatCase &formatCase : cases) {
+            QString result = format(formatCase);
+            benchmark::DoNotOptimize(result);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(cases.size()));
+}
+
+void BM_BarePair(benchmark::State &state, const std::vector<const char *> &texts)
+{
+    formatAll(state, texts, [](const FormatCase &formatCase) {
         bool ok = false;
-        QString result = QString::number(text.toDouble(&ok), format, 6);
-        benchmark::DoNotOptimize(result);
-        benchmark::DoNotOptimize(ok);
-    }
+        return QString::number(formatCase.text.toDouble(&ok), formatCase.format, precision);
+    });
 }
-// text 0.0125 with 'e' and 'f', text 125000 with 'e' (format 2 of each picks these)
-BENCHMARK(BM_BarePair)->Args({0, 'e'})->Args({0, 'f'})->Args({1, 'e'});
 
-void BM_ScientificFormat(benchmark::State &state)
+void BM_QtConversions(benchmark::State &state, const std::vector<const char *> &texts)
 {
-    const QString text = QString::fromLatin1(numberTexts[state.range(0)]);
-    const int dataFormat = int(state.range(1));
-    const bool withZeroEndAfterDecimal = state.range(2) != 0;
-    for (auto _ : state) {
-        QString result = TavShare::getScientificFormat(text, dataFormat, 6, withZeroEndAfterDecimal);
-        benchmark::DoNotOptimize(result);
-    }
+    formatAll(state, texts, [](const FormatCase &formatCase) {
+        return TavShareScientificFormat::formatWithQt(formatCase.text, formatCase.dataFormat, precision, false);
+    });
 }
-// {text, dataFormat, withZeroEndAfterDecimal}
-BENCHMARK(BM_ScientificFormat)
-    ->Args({0, 0, 1})->Args({0, 0, 0})
-    ->Args({0, 1, 1})->Args({0, 1, 0})
-    ->Args({0, 2, 1})->Args({0, 2, 0})
-    ->Args({1, 2, 1})->Args({1, 2, 0});
+
+void BM_ScientificFormat(benchmark::State &state, const std::vector<const char *> &texts)
+{
+    formatAll(state, texts, [](const FormatCase &formatCase) {
+        return TavShare::getScientificFormat(formatCase.text, formatCase.dataFormat, precision, false);
+    });
+}
+
+#define FORMAT_BENCHMARKS(workload)                                 \
+    BENCHMARK_CAPTURE(BM_BarePair, workload, workload);             \
+    BENCHMARK_CAPTURE(BM_QtConversions, workload, workload);        \
+    BENCHMARK_CAPTURE(BM_ScientificFormat, workload, workload)
+FORMAT_BENCHMARKS(mixed);
+FORMAT_BENCHMARKS(everydayDecimals);
+FORMAT_BENCHMARKS(roundTripForms);
+FORMAT_BENCHMARKS(integersWithExponents);
+FORMAT_BENCHMARKS(extremes);
+FORMAT_BENCHMARKS(onlyQtReads);
 
 // The slowest normalisation is the farthest angle still normalised by repeated addition.
 constexpr double twoPi = 6.283185307179586;

@@ -2,13 +2,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 // Hostile input for the text operations: any text, format and precision for the number
-// formatting, any text as a name, any double as an angle and any value as a unit.
+// formatting (whose two ways must agree), any text as a name, any double as an angle and
+// any value as a unit.
 //
 // Input layout: flags byte (bit 0 keeps trailing zeros, bit 1 reads the text as raw
 // UTF-16 instead of Latin-1), dataFormat byte (signed), precision (4 bytes), angle (8
 // bytes), then the text.
 
 #include <TavShare.h>
+#include <scientificformat_p.h>
 
 #include <QString>
 #include <QtGlobal>
@@ -76,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString formatted = TavShare::getScientificFormat(text, dataFormat, precision, withZeroEndAfterDecimal);
     // Never longer than the input or a converted number of at most 1074 decimals.
     require(formatted.size() <= qMax(text.size(), 1500));
+    // Plain numbers skip Qt's conversions, yet must come out exactly as through them.
+    const QString plain = TavShareScientificFormat::formatPlainNumber(text, dataFormat, precision, withZeroEndAfterDecimal);
+    require(plain.isNull() || plain == TavShareScientificFormat::formatWithQt(text, dataFormat, precision, withZeroEndAfterDecimal));
 
     const QString found = TavShare::hasIllegalChars(text);
     require(found.isNull() || (TavShare::listOfIllegalChars().contains(found) && text.contains(found)));
