@@ -77,9 +77,10 @@ void listEntries(int descriptor, Entries *pending)
 
 enum class Action { Remove, Descend, Leave };
 
-// What becomes of the entry name of folder. Files and links to something that exists are
-// removed; system entries (FIFOs, sockets, devices) and dangling links are left. The
-// listing's type spares the status of most files; status is filled in for a folder.
+// What the walk does with the entry name in folder. Files and links to something that
+// exists are removed; system entries (FIFOs, sockets, devices) and dangling links are
+// left. The listing's type spares the status of most files; status is filled in for a
+// folder.
 Action actionFor(int folder, const char *name, unsigned char type, struct stat *status)
 {
     if (type == DT_REG)
@@ -164,8 +165,8 @@ bool TreeWalk::handleLastEntry()
     const size_t start = previousEnd == std::string::npos ? 0 : previousEnd + 1;
     const char *name = pending.names.c_str() + start;
     const auto type = static_cast<unsigned char>(pending.types.back());
-    // Drops the entry from pending once name is no longer used.
-    const auto done = [&pending, start] {
+    // Once name is no longer used.
+    const auto dropEntry = [&pending, start] {
         pending.names.resize(start);
         pending.types.pop_back();
     };
@@ -180,7 +181,7 @@ bool TreeWalk::handleLastEntry()
     case Action::Descend:
         if (const int descriptor = openFolder(folder.descriptor, name, status); descriptor >= 0) {
             const std::string childName = name;
-            done();
+            dropEntry();
             enter(descriptor, status, childName.c_str());
             return true;
         }
@@ -191,7 +192,7 @@ bool TreeWalk::handleLastEntry()
     case Action::Leave:
         break;
     }
-    done();
+    dropEntry();
     return true;
 }
 

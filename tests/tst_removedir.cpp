@@ -7,6 +7,7 @@
 
 #include <QDirIterator>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -76,14 +77,19 @@ QByteArray lastListed(const QByteArray &folder)
     return last;
 }
 
-// The highest descriptor the process has open.
-int highestDescriptor()
+// The descriptor limit that leaves room for count more descriptors than are open now:
+// each open one below it takes a place.
+rlim_t limitLeavingRoomFor(int count)
 {
-    int highest = 0;
-    const QStringList open = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System);
-    for (const QString &descriptor : open)
-        highest = qMax(highest, descriptor.toInt());
-    return highest;
+    QList<int> open;
+    for (const QString &descriptor : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+        open << descriptor.toInt();
+    std::sort(open.begin(), open.end());
+    auto limit = rlim_t(count);
+    for (const int descriptor : open)
+        if (rlim_t(descriptor) < limit)
+            ++limit;
+    return limit;
 }
 
 bool setMode(const QString &path, mode_t mode)
@@ -209,11 +215,10 @@ void TestRemoveDir::deepTree()
     }
     QVERIFY(::close(folder) == 0);
 
-    // Room for a hundred descriptors more than are open now.
     rlimit previous;
     QVERIFY(::getrlimit(RLIMIT_NOFILE, &previous) == 0);
     rlimit limited = previous;
-    limited.rlim_cur = rlim_t(highestDescriptor()) + 1 + 100;
+    limited.rlim_cur = limitLeavingRoomFor(100);
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &limited) == 0);
     const bool removed = TavShare::removeDir(QStringLiteral("top"));
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &previous) == 0);
