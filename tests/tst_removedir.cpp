@@ -201,8 +201,8 @@ void TestRemoveDir::unremovableFileStopsWalk()
 
 void TestRemoveDir::deepTree()
 {
-    // Far deeper than a path may be long, so built through descriptors; a file beside
-    // each folder is still to be removed when the walk comes back up.
+    // Far deeper than a path may be long, so built through descriptors. A file beside
+    // each folder may still wait in a folder the walk has closed to go deeper.
     const int levels = 10000;
     int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int level = 0; level < levels && folder >= 0; ++level) {
