@@ -48,6 +48,12 @@ public:
     TavSettingsStore();
 };
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+class QTextCodec;
+// UTF-8 byte for byte as Qt 6 writes the store, characters above U+FFFF included.
+QTextCodec *storeCodec();
+#endif
+
 // The value under key converted to T, or fallback when the store has no such key.
 template <typename T>
 T readSetting(const QString &key, const T &fallback)
