@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 using App = TavSettings::AppType;
 using FileType = TavSettings::TavrelleFileType;
@@ -378,6 +380,47 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), paths);
         // And through this process's own copy of the library.
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), paths);
+    }
+
+    // Processes that add to one list at the same time lose none of their additions.
+    void concurrentAdditions_data()
+    {
+        QTest::addColumn<QStringList>("adders");
+        const QString self = QStringLiteral(STOREPEER);
+        const QString peer = QStringLiteral(PEER_STOREPEER);
+        QTest::newRow("this build") << QStringList{self, self, self, self};
+        QTest::newRow("both Qt versions") << QStringList{self, peer, self, peer};
+    }
+    void concurrentAdditions()
+    {
+        QFETCH(QStringList, adders);
+        if (adders.contains(QString()))
+            QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
+        const int additions = 50;
+        const QString maxCount = QString::number(adders.size() * additions);
+        QStringList expected;
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (const QString &adder : adders) {
+            QStringList files;
+            for (int i = 0; i < additions; ++i)
+                files << makeFile(QStringLiteral("concurrent/%1-%2.tav").arg(processes.size()).arg(i));
+            expected << files;
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->start(adder, QStringList{QStringLiteral("add-recent"), maxCount} + files);
+            QVERIFY(processes.back()->waitForStarted());
+        }
+        for (const auto &process : processes) {
+            process->write("\n");
+            QVERIFY(process->waitForBytesWritten());
+        }
+        for (const auto &process : processes) {
+            QVERIFY(process->waitForFinished());
+            QCOMPARE(process->exitCode(), 0);
+        }
+        QStringList stored = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
+        stored.sort();
+        expected.sort();
+        QCOMPARE(stored, expected);
     }
 };
 
