@@ -57,24 +57,20 @@ qint64 modifiedNsecs(const QByteArray &path)
     return qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
 }
 
-qint64 msecs(qint64 nsecs)
-{
-    return nsecs / 1000000;
-}
-
 // QSettings takes a file for unchanged while its size and its modification time in
 // milliseconds are. Were an update to keep both, a process that had read the store just
 // before would go on with the old content, and its next update would undo this one. So
 // a write that landed in the millisecond of the one before (previous, in nanoseconds)
-// has its time moved on. File times may advance in steps of a few milliseconds: retry
-// for a while, then give up.
+// has its time set again once that millisecond is over. Where file times advance in
+// coarser steps than that, it takes a few rounds; the wait is bounded all the same.
 void moveModificationPast(const QByteArray &path, qint64 previous)
 {
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    const qint64 nsecsPerMsec = 1000000;
+    for (int round = 0; round < 20; ++round) {
         const qint64 modified = modifiedNsecs(path);
-        if (previous < 0 || modified == previous || msecs(modified) != msecs(previous))
+        if (previous < 0 || modified == previous || modified / nsecsPerMsec != previous / nsecsPerMsec)
             return;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::nanoseconds(nsecsPerMsec - modified % nsecsPerMsec));
         ::utimensat(AT_FDCWD, path.constData(), nullptr, 0);
     }
 }
