@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+#include <sys/stat.h>
+
 using App = TavSettings::AppType;
 using FileType = TavSettings::TavrelleFileType;
 
@@ -339,6 +341,33 @@ private Q_SLOTS:
         TavSettings::clearRecentTavrelleFileList(FileType(6), TavSettings::AppOrbelle);
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList());
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex), QStringList{QStringLiteral("/h")});
+    }
+
+    // Whatever stands where the lock beside the store belongs is neither followed nor
+    // waited on; the addition goes ahead without the lock.
+    void plantedUpdateLock_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("dangling link") << "link";
+        QTest::newRow("FIFO") << "fifo";
+    }
+    void plantedUpdateLock()
+    {
+        QFETCH(QString, kind);
+        const QString lockPath = TavTest::storeFile() + QStringLiteral(".update.lock");
+        const QString target = m_files.filePath(QStringLiteral("planted-") + kind);
+        QDir().mkpath(QFileInfo(lockPath).absolutePath());
+        QFile::remove(lockPath);
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(target, lockPath));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        const QString model = makeFile(QStringLiteral("planted/model.tav"));
+        const bool added = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, TavSettings::AppOrbelle, 5);
+        QFile::remove(lockPath);
+        QVERIFY(added);
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList{model});
     }
 
     // --- One store for every process and both Qt versions ---
