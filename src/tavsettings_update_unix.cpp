@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <chrono>
 #include <thread>
 
 #include <fcntl.h>
@@ -17,8 +18,8 @@
 
 namespace {
 
-// Only the user's own processes can open the lock file, and each holds it for one write
-// of the store. That write ends in two disk flushes, which on a busy machine take tens of
+// The lock file is made for its user alone, in the user's own configuration folder, and
+// each process holds it for one write of the store. That write ends in two disk flushes, which on a busy machine take tens of
 // milliseconds, so a few processes adding in a loop can keep one waiting for seconds.
 // Wait as long as QSettings waits for its own lock before it declares that lock stale.
 constexpr std::chrono::seconds updateLockWait{30};
