@@ -83,7 +83,7 @@ TavSettingsStore::TavSettingsStore()
     : QSettings(TavSettingsKeys::organization, TavSettingsKeys::application)
 {
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    setIniCodec("UTF-8");
+    setIniCodec(storeCodec());
 #endif
 }
 

@@ -48,6 +48,29 @@ public:
     TavSettingsStore();
 };
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+class QTextCodec;
+// UTF-8 byte for byte as Qt 6 writes the store, characters above U+FFFF included.
+QTextCodec *storeCodec();
+#endif
+
+// The store opened for one read-change-write that no other process or thread going
+// through this class interleaves with. The constructor takes an exclusive lock on a file
+// beside the store, waiting a bounded time, and then re-reads the store; the destructor
+// writes the changes back before it releases the lock. QSettings' own "<store>.lock" cannot serve: sync() holds
+// it only while it merges and writes, not from a read to the write that depends on it.
+class TavSettingsUpdate : public TavSettingsStore
+{
+public:
+    TavSettingsUpdate();
+    ~TavSettingsUpdate();
+
+private:
+    int m_lockDescriptor;
+    QByteArray m_storePath;
+    qint64 m_previousModification = -1;
+};
+
 // The value under key converted to T, or fallback when the store has no such key.
 template <typename T>
 T readSetting(const QString &key, const T &fallback)

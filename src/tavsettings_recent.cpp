@@ -37,14 +37,17 @@ QStringList TavSettings::getRecentTavrelleFileList(TavrelleFileType fileType, Ap
     return readSetting(getFileKey(keyRecentFileList, fileType, appType), QStringList());
 }
 
+// Every change of a recent list goes through TavSettingsUpdate, so that an addition in
+// one process never brings back what another replaced or cleared meanwhile.
+
 void TavSettings::setRecentTavrelleFileList(const QStringList &list, TavrelleFileType fileType, AppType appType)
 {
-    writeSetting(getFileKey(keyRecentFileList, fileType, appType), list);
+    TavSettingsUpdate().setValue(getFileKey(keyRecentFileList, fileType, appType), list);
 }
 
 void TavSettings::clearRecentTavrelleFileList(TavrelleFileType fileType, AppType appType)
 {
-    removeSetting(getFileKey(keyRecentFileList, fileType, appType));
+    TavSettingsUpdate().remove(getFileKey(keyRecentFileList, fileType, appType));
 }
 
 bool TavSettings::addRecentFileToTavrelleFileList(const QString &file, TavrelleFileType fileType, AppType appType, int maxCount)
@@ -59,12 +62,14 @@ bool TavSettings::addRecentFileToTavrelleFileList(const QString &file, TavrelleF
         return false;
 
     const QString entry = info.absoluteFilePath();
-    QStringList list = getRecentTavrelleFileList(fileType, appType);
+    const QString key = getFileKey(keyRecentFileList, fileType, appType);
+    TavSettingsUpdate store;
+    QStringList list = store.value(key).toStringList();
     list.removeAll(entry);
     list.prepend(entry);
     if (list.size() > maxCount)
         list.erase(list.begin() + maxCount, list.end());
-    setRecentTavrelleFileList(list, fileType, appType);
+    store.setValue(key, list);
     return true;
 }
 

@@ -2,14 +2,19 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 // A second process on the suite's preference store, driven by tst_settings:
-//   storepeer set-recent PATH...   stores the model-file list of the model editor
-//   storepeer get-recent           prints that list, one UTF-8 line per entry
-//   storepeer empty-key            composes a key from an empty name (ends the process)
+//   storepeer set-recent PATH...       stores the model-file list of the model editor
+//   storepeer get-recent               prints that list, one UTF-8 line per entry
+//   storepeer set-line-space N         stores the model editor's line space, another key
+//   storepeer add-recent MAX FILE...   waits for a line on standard input, then adds the
+//                                      files to that list one by one, keeping MAX entries
+//   storepeer empty-key                composes a key from an empty name (ends the process)
 
 #include "TavSettings.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -28,10 +33,24 @@ int main(int argc, char *argv[])
             out << entry << '\n';
         return 0;
     }
+    if (command == QLatin1String("set-line-space")) {
+        TavSettings::setLineSpace(args.value(1).toInt(), TavSettings::AppOrbelle);
+        return 0;
+    }
+    if (command == QLatin1String("add-recent")) {
+        // The caller releases all its peers at once, so that their additions overlap.
+        std::getchar();
+        const int maxCount = args.value(1).toInt();
+        for (const QString &file : args.mid(2)) {
+            if (!TavSettings::addRecentFileToTavrelleFileList(file, TavSettings::ModelFile, TavSettings::AppOrbelle, maxCount))
+                return 1;
+        }
+        return 0;
+    }
     if (command == QLatin1String("empty-key")) {
         TavSettings::getKey(QString(), TavSettings::AppOrbelle);
         return 0;
     }
-    QTextStream(stderr) << "usage: storepeer set-recent PATH... | get-recent | empty-key\n";
+    QTextStream(stderr) << "usage: storepeer set-recent PATH... | get-recent | set-line-space N | add-recent MAX FILE... | empty-key\n";
     return 2;
 }

@@ -7,7 +7,11 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <memory>
 #include <type_traits>
+#include <vector>
+
+#include <sys/stat.h>
 
 using App = TavSettings::AppType;
 using FileType = TavSettings::TavrelleFileType;
@@ -339,36 +343,113 @@ private Q_SLOTS:
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex), QStringList{QStringLiteral("/h")});
     }
 
+    // Whatever stands where the lock beside the store belongs is neither followed nor
+    // waited on; the addition goes ahead without the lock.
+    void plantedUpdateLock_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("dangling link") << "link";
+        QTest::newRow("FIFO") << "fifo";
+    }
+    void plantedUpdateLock()
+    {
+        QFETCH(QString, kind);
+        const QString lockPath = TavTest::storeFile() + QStringLiteral(".update.lock");
+        const QString target = m_files.filePath(QStringLiteral("planted-") + kind);
+        QDir().mkpath(QFileInfo(lockPath).absolutePath());
+        QFile::remove(lockPath);
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(target, lockPath));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        const QString model = makeFile(QStringLiteral("planted/model.tav"));
+        const bool added = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, TavSettings::AppOrbelle, 5);
+        QFile::remove(lockPath);
+        QVERIFY(added);
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList{model});
+    }
+
     // --- One store for every process and both Qt versions ---
 
+    // Each row is a sequence of processes: the first stores the list, the last reads it,
+    // and any in between save an unrelated key, which rewrites the whole file.
     void nonAsciiAcrossProcesses_data()
     {
-        QTest::addColumn<QString>("writer");
-        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QStringList>("processes");
         const QString self = QStringLiteral(STOREPEER);
         const QString peer = QStringLiteral(PEER_STOREPEER);
-        QTest::newRow("this build") << self << self;
-        QTest::newRow("other Qt writes") << peer << self;
-        QTest::newRow("other Qt reads") << self << peer;
+        QTest::newRow("this build") << QStringList{self, self};
+        QTest::newRow("other Qt writes") << QStringList{peer, self};
+        QTest::newRow("other Qt reads") << QStringList{self, peer};
+        QTest::newRow("other Qt's list survives a save here") << QStringList{peer, self, peer};
+        QTest::newRow("this list survives a save by the other Qt") << QStringList{self, peer, self};
     }
     void nonAsciiAcrossProcesses()
     {
-        QFETCH(QString, writer);
-        QFETCH(QString, reader);
-        if (writer.isEmpty() || reader.isEmpty())
+        QFETCH(QStringList, processes);
+        if (processes.contains(QString()))
             QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
-        const QStringList paths{QStringLiteral("/données/café.tav"), QStringLiteral("/µm²/→ model ∕ 2.tav"), QStringLiteral("/plain/model.tav")};
+        // U+1F9EC needs a surrogate pair in UTF-16.
+        const QStringList paths{QStringLiteral("/données/café.tav"), QStringLiteral("/µm²/→ model ∕ 2.tav"),
+                                QStringLiteral("/🧬/cell 🧬 cycle.tav"), QStringLiteral("/plain/model.tav")};
 
         QProcess process;
-        process.start(writer, QStringList{QStringLiteral("set-recent")} + paths);
+        process.start(processes.first(), QStringList{QStringLiteral("set-recent")} + paths);
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 0);
-        process.start(reader, {QStringLiteral("get-recent")});
+        for (const QString &saver : processes.mid(1, processes.size() - 2)) {
+            process.start(saver, {QStringLiteral("set-line-space"), QStringLiteral("12")});
+            QVERIFY(process.waitForFinished());
+            QCOMPARE(process.exitCode(), 0);
+        }
+        process.start(processes.last(), {QStringLiteral("get-recent")});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), paths);
         // And through this process's own copy of the library.
         QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), paths);
+    }
+
+    // Processes that add to one list at the same time lose none of their additions.
+    void concurrentAdditions_data()
+    {
+        QTest::addColumn<QStringList>("adders");
+        const QString self = QStringLiteral(STOREPEER);
+        const QString peer = QStringLiteral(PEER_STOREPEER);
+        QTest::newRow("this build") << QStringList{self, self, self, self};
+        QTest::newRow("both Qt versions") << QStringList{self, peer, self, peer};
+    }
+    void concurrentAdditions()
+    {
+        QFETCH(QStringList, adders);
+        if (adders.contains(QString()))
+            QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
+        const int additions = 50;
+        const QString maxCount = QString::number(adders.size() * additions);
+        QStringList expected;
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (const QString &adder : adders) {
+            QStringList files;
+            for (int i = 0; i < additions; ++i)
+                files << makeFile(QStringLiteral("concurrent/%1-%2.tav").arg(processes.size()).arg(i));
+            expected << files;
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->start(adder, QStringList{QStringLiteral("add-recent"), maxCount} + files);
+            QVERIFY(processes.back()->waitForStarted());
+        }
+        for (const auto &process : processes) {
+            process->write("\n");
+            QVERIFY(process->waitForBytesWritten());
+        }
+        for (const auto &process : processes) {
+            QVERIFY(process->waitForFinished());
+            QCOMPARE(process->exitCode(), 0);
+        }
+        QStringList stored = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
+        stored.sort();
+        expected.sort();
+        QCOMPARE(stored, expected);
     }
 };
 
