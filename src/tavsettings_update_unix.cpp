@@ -19,8 +19,9 @@
 namespace {
 
 // The lock file is made for its user alone, in the user's own configuration folder, and
-// each process holds it for one write of the store. That write ends in two disk flushes, which on a busy machine take tens of
-// milliseconds, so a few processes adding in a loop can keep one waiting for seconds.
+// each process holds it for one write of the store. That write ends in two disk flushes,
+// which on a busy machine take tens of milliseconds, so a few processes adding in a loop
+// can keep one waiting for seconds.
 // Wait as long as QSettings waits for its own lock before it declares that lock stale.
 constexpr std::chrono::seconds updateLockWait{30};
 
@@ -63,13 +64,15 @@ qint64 modifiedNsecs(const QByteArray &path)
 // before would go on with the old content, and its next update would undo this one. So
 // a write that landed in the millisecond of the one before (previous, in nanoseconds)
 // has its time set again once that millisecond is over. Where file times advance in
-// coarser steps than that, it takes a few rounds; the wait is bounded all the same.
+// coarser steps than that, the very same time comes back and it takes a few rounds; the
+// wait is bounded all the same. The time is never set ahead of the clock: a later write
+// could then land on a time another process has already seen.
 void moveModificationPast(const QByteArray &path, qint64 previous)
 {
     const qint64 nsecsPerMsec = 1000000;
     for (int round = 0; round < 20; ++round) {
         const qint64 modified = modifiedNsecs(path);
-        if (previous < 0 || modified == previous || modified / nsecsPerMsec != previous / nsecsPerMsec)
+        if (previous < 0 || modified < 0 || modified / nsecsPerMsec != previous / nsecsPerMsec)
             return;
         std::this_thread::sleep_for(std::chrono::nanoseconds(nsecsPerMsec - modified % nsecsPerMsec));
         ::utimensat(AT_FDCWD, path.constData(), nullptr, 0);
