@@ -86,10 +86,14 @@ public:
     // holds the lock), 1 when it was listed already, 2 when the lock file cannot be read
     // and 3 when it cannot be created or rewritten; on 2 and 3 nothing changed and a
     // debug message pair tells why. A link or non-regular file at the lock file's path
-    // counts as a lock file that cannot be opened.
+    // counts as a lock file that cannot be opened. So do, with a third message naming the
+    // reason, a lock file of another user, one that another process holds for more than
+    // a few seconds and one larger than 16 MiB. A path with a line feed or carriage
+    // return cannot be listed: 3, and the lock file is not touched.
     static int getLock(const QString &file);
     // Removes every line naming file's absolute path. False when file does not exist on
-    // disk, is not listed, or the lock file cannot be read or rewritten.
+    // disk, is not listed, has a line break in its path, or the lock file cannot be read
+    // (as for getLock) or rewritten.
     static bool releaseLock(const QString &file);
 
     // --- Folders ---
