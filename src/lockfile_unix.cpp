@@ -51,15 +51,15 @@ int createExclusively(const QByteArray &path)
     return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | safeOpenFlags, ownerOnly);
 }
 
-// "user alice", or "uid 1234" for a user without a name.
-QString userName(uid_t user)
+// "belongs to user alice", or "belongs to uid 1234" for a user without a name.
+QString belongsTo(uid_t user)
 {
     passwd entry;
     passwd *found = nullptr;
     char buffer[4096];
     if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return QStringLiteral("user ") + QFile::decodeName(found->pw_name);
-    return QStringLiteral("uid ") + QString::number(user);
+        return QStringLiteral("belongs to user ") + QFile::decodeName(found->pw_name);
+    return QStringLiteral("belongs to uid ") + QString::number(user);
 }
 
 QString tooLarge()
@@ -100,7 +100,7 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
         return LockFileHandle::CannotOpen;
     // By owner, not by permission: root may write anyone's file.
     if (status.st_uid != ::geteuid()) {
-        *refusal = QStringLiteral("belongs to ") + userName(status.st_uid);
+        *refusal = belongsTo(status.st_uid);
         return LockFileHandle::Refused;
     }
     // Our own file, but others could have rewritten it (or, had we created it, the
@@ -180,8 +180,15 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
         if (m_descriptor < 0)
             m_descriptor = openExisting(nativePath, &m_writable);
     }
-    if (m_descriptor < 0)
+    if (m_descriptor < 0) {
+        // Another user's file that we may not even open: say whose it is.
+        struct stat status;
+        if (errno == EACCES && ::lstat(nativePath.constData(), &status) == 0 && status.st_uid != ::geteuid()) {
+            m_refusal = belongsTo(status.st_uid);
+            return Refused;
+        }
         return CannotOpen;
+    }
     const Status status = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal);
     if (status != Open) {
         ::close(m_descriptor);

@@ -284,6 +284,8 @@ void TestLockFile::failures_data()
     const QStringList nobodys = {QStringLiteral("The lock file belongs to user nobody")};
     QTest::newRow("nobody's, root takes new") << QStringLiteral("nobody's") << takeNew << 2 << failure(getLock.arg(2), "read") + nobodys;
     QTest::newRow("nobody's, root releases") << QStringLiteral("nobody's") << release << 0 << failure(releaseLock1, "read") + nobodys;
+    QTest::newRow("root's, unreadable") << QStringLiteral("root's, unreadable") << takeNew << 2 << failure(getLock.arg(2), "read")
+                                        + QStringList{QStringLiteral("The lock file belongs to user root")};
     QTest::newRow("unnamed user's, root takes listed") << QStringLiteral("uid 4242's") << QStringLiteral("take listed") << 2
                                                        << failure(getLock.arg(2), "read") + QStringList{QStringLiteral("The lock file belongs to uid 4242")};
     // Anything but a regular file with a single name is a lock file that cannot be read.
@@ -310,9 +312,10 @@ void TestLockFile::failures()
     // Another user's lock file is refused by the library running as root; the other cases
     // run as the unprivileged user, on a lock file of its own.
     const bool asRoot = kind.endsWith(QLatin1String("'s"));
-    if (asRoot && ::geteuid() != 0)
+    if (kind.contains(QLatin1String("'s")) && ::geteuid() != 0)
         QSKIP("giving a file to another user needs root");
-    const uid_t owner = kind == QLatin1String("nobody's") ? 65534 : kind == QLatin1String("uid 4242's") ? 4242 : unprivilegedUser();
+    const QHash<QString, uid_t> owners = {{QStringLiteral("nobody's"), 65534}, {QStringLiteral("uid 4242's"), 4242}, {QStringLiteral("root's, unreadable"), 0}};
+    const uid_t owner = owners.value(kind, unprivilegedUser());
     QProcess holder;
     writeFile(QFile::decodeName(target), content);
     QVERIFY(::chmod(target.constData(), 0666) == 0);
@@ -330,7 +333,7 @@ void TestLockFile::failures()
         QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 0555) == 0);
     } else if (kind != QLatin1String("no lock file")) {
         writeFile(QFile::decodeName(lockFile), content);
-        const mode_t mode = kind == QLatin1String("unreadable") ? 0222 : kind == QLatin1String("read-only") ? 0444 : asRoot ? 0666 : 0644;
+        const mode_t mode = kind == QLatin1String("unreadable") ? 0222 : kind == QLatin1String("read-only") ? 0444 : asRoot ? 0666 : kind.startsWith(QLatin1String("root's")) ? 0600 : 0644;
         QVERIFY(::chmod(lockFile.constData(), mode) == 0);
         QVERIFY(::chown(lockFile.constData(), owner, gid_t(-1)) == 0);
         if (kind.startsWith(QLatin1String("sparse")))
