@@ -15,20 +15,22 @@
  *
  * The constructor opens the file at path without following a symbolic link, refuses
  * anything that is not a regular file with a single name, takes an exclusive flock on the
- * open file and reads its entries. The file stands in a folder every user may write to,
- * so it also refuses (Refused) a file that belongs to another user, a flock that another
- * process holds for longer than a few seconds and a file larger than maximumSize. A file
- * it creates is the user's alone (mode 0600); from one of the user's own files that group
- * or others may write it takes those write permissions away before reading it. The flock is held until the object is destroyed, so
+ * open file and reads its entries. The flock is held until the object is destroyed, so
  * for every other process (and thread) that goes through this class the read, the
  * decision and the rewrite are one step: no update is lost. The file is rewritten in
  * place through the same descriptor; it is never replaced, renamed or deleted.
  *
+ * The file stands in a folder every user may write to, so the constructor also refuses
+ * (Refused) a file that belongs to another user, one whose flock another process holds
+ * for longer than a few seconds and one larger than maximumSize. A file it creates is the
+ * user's alone (mode 0600); from one of the user's own files that group or others may
+ * write it takes those permissions away before reading it.
+ *
  * Content: UTF-8 text, one absolute path per line; a path with a line break cannot be
- * listed (see canList). An entry is a line trimmed of white
- * space; empty lines are no entries. A rewrite writes the entries joined by "\n", with no
- * line feed after the last, and so drops the empty lines and the trimmed white space.
- * Entries are compared exactly, as UTF-8.
+ * listed (see canList). An entry is a line trimmed of white space; empty lines are no
+ * entries. A rewrite writes the entries joined by "\n", with no line feed after the last,
+ * and so drops the empty lines and the trimmed white space. Entries are compared exactly,
+ * as UTF-8.
  *
  * Used by TavShare::getLock and TavShare::releaseLock, and by tools that list or prune
  * an application's lock file (TavShare::getLockFilePath() names it).
