@@ -117,21 +117,25 @@ public:
      * Lists the absolute path of \a file in the lock file, creating the file if needed.
      *
      * The file itself need not exist. A link or non-regular file at the lock file's path
-     * counts as a lock file that cannot be read. On 2 and 3 nothing changed, and a pair of
-     * debug messages tells why.
+     * counts as a lock file that cannot be read. So do, with a third debug message naming
+     * the reason, a lock file of another user, one that another process holds for more
+     * than a few seconds and one larger than 16 MiB. A path with a line feed or carriage
+     * return cannot be listed: 3, and the lock file is not touched. On 2 and 3 nothing
+     * changed, and a pair of debug messages tells why.
      *
      * \retval 0 it was added: the caller holds the lock
      * \retval 1 it was listed already, by this process or another; nothing changed
      * \retval 2 the lock file cannot be read
-     * \retval 3 the lock file cannot be created or rewritten
+     * \retval 3 the lock file cannot be created or rewritten, or \a file cannot be listed
      */
     static int getLock(const QString &file);
 
     /**
      * Removes every line naming the absolute path of \a file from the lock file.
      *
-     * False when \a file does not exist on disk (its entry stays), is not listed, or the
-     * lock file cannot be read or rewritten; the last two write a pair of debug messages.
+     * False when \a file does not exist on disk (its entry stays), is not listed, has a
+     * line break in its path, or the lock file cannot be read (as for getLock()) or
+     * rewritten; the last three write debug messages.
      */
     static bool releaseLock(const QString &file);
 

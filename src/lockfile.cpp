@@ -17,12 +17,21 @@ const char cantOpenFile[] = "Can't open file ";
 const char cantReadFile[] = "Can't read file ";
 
 // The two debug messages of every failure: where it was found, then what could not be
-// done with which lock file.
-void reportFailure(const char *where, const char *what, const QString &lockFilePath)
+// done with which lock file. A third one gives the reason when the library refused.
+void reportFailure(const char *where, const char *what, const QString &lockFilePath, const QString &reason = QString())
 {
     qDebug() << where;
     qDebug() << what << lockFilePath;
+    if (!reason.isEmpty())
+        qDebug().noquote() << reason;
 }
+
+QString refusalOf(const LockFileHandle &lockFile)
+{
+    return lockFile.status() == LockFileHandle::Refused ? QStringLiteral("The lock file ") + lockFile.refusal() : QString();
+}
+
+const char unlistablePath[] = "A path with a line break cannot be listed in a lock file";
 
 // The UTF-8 bytes of one entry. Entries are handled as bytes so that a lock file of a
 // thousand entries costs no thousand string allocations per call.
@@ -119,6 +128,11 @@ LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
 {
 }
 
+bool LockFileHandle::canList(const QString &entry)
+{
+    return !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r'));
+}
+
 QStringList LockFileHandle::entries() const
 {
     QStringList entries;
@@ -166,13 +180,19 @@ int TavShare::getLock(const QString &file)
 {
     const QString entry = QFileInfo(file).absoluteFilePath();
     const QString lockFilePath = getLockFilePath();
+    // The entry cannot be written, so the lock file is not touched.
+    if (!LockFileHandle::canList(entry)) {
+        reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath, QLatin1String(unlistablePath));
+        return 3;
+    }
     LockFileHandle lockFile(lockFilePath, LockFileHandle::CreateIfMissing);
     switch (lockFile.status()) {
     case LockFileHandle::CannotCreate:
         reportFailure("Error found at bool TavShare::getLock(const QString & file) 1", cantOpenFile, lockFilePath);
         return 3;
     case LockFileHandle::CannotOpen:
-        reportFailure("Error found at bool TavShare::getLock(const QString & file) 2", cantReadFile, lockFilePath);
+    case LockFileHandle::Refused:
+        reportFailure("Error found at bool TavShare::getLock(const QString & file) 2", cantReadFile, lockFilePath, refusalOf(lockFile));
         return 2;
     case LockFileHandle::Open:
         break;
@@ -198,9 +218,14 @@ bool TavShare::releaseLock(const QString &file)
 
     const QString entry = fileInfo.absoluteFilePath();
     const QString lockFilePath = getLockFilePath();
+    // Such an entry cannot have been written; its lines would name other files.
+    if (!LockFileHandle::canList(entry)) {
+        reportFailure("Error found at TavShare::releaseLock(const QString & file) 2", cantOpenFile, lockFilePath, QLatin1String(unlistablePath));
+        return false;
+    }
     LockFileHandle lockFile(lockFilePath, LockFileHandle::OpenExisting);
     if (lockFile.status() != LockFileHandle::Open) {
-        reportFailure("Error found at bool TavShare::releaseLock(const QString & file) 1", cantReadFile, lockFilePath);
+        reportFailure("Error found at bool TavShare::releaseLock(const QString & file) 1", cantReadFile, lockFilePath, refusalOf(lockFile));
         return false;
     }
 

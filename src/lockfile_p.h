@@ -20,10 +20,17 @@
  * decision and the rewrite are one step: no update is lost. The file is rewritten in
  * place through the same descriptor; it is never replaced, renamed or deleted.
  *
- * Content: UTF-8 text, one absolute path per line. An entry is a line trimmed of white
- * space; empty lines are no entries. A rewrite writes the entries joined by "\n", with no
- * line feed after the last, and so drops the empty lines and the trimmed white space.
- * Entries are compared exactly, as UTF-8.
+ * The file stands in a folder every user may write to, so the constructor also refuses
+ * (Refused) a file that belongs to another user, one whose flock another process holds
+ * for longer than a few seconds and one larger than maximumSize. A file it creates is the
+ * user's alone (mode 0600); from one of the user's own files that group or others may
+ * write it takes those permissions away before reading it.
+ *
+ * Content: UTF-8 text, one absolute path per line; a path with a line break cannot be
+ * listed (see canList). An entry is a line trimmed of white space; empty lines are no
+ * entries. A rewrite writes the entries joined by "\n", with no line feed after the last,
+ * and so drops the empty lines and the trimmed white space. Entries are compared exactly,
+ * as UTF-8.
  *
  * Used by TavShare::getLock and TavShare::releaseLock, and by tools that list or prune
  * an application's lock file (TavShare::getLockFilePath() names it).
@@ -39,8 +46,16 @@ public:
     enum Status {
         Open,         // the entries are read and may be rewritten
         CannotCreate, // the file was missing and could not be created
-        CannotOpen    // missing, not a regular file, a link, unreadable or not lockable
+        CannotOpen,   // missing, not a regular file, a link, unreadable or not lockable
+        Refused       // neither read nor written; refusal() tells why
     };
+
+    // The largest lock file that is read: a hundred thousand long paths.
+    static constexpr qint64 maximumSize = 16 * 1024 * 1024;
+
+    // Whether entry can stand in a lock file: one with a line feed or carriage return
+    // would be read back as other entries, or not at all.
+    static bool canList(const QString &entry);
 
     LockFileHandle(const QString &path, OpenMode mode);
     ~LockFileHandle();
@@ -55,6 +70,9 @@ public:
     };
 
     Status status() const { return m_status; }
+    // Why the file was Refused, to follow "The lock file": "belongs to user alice", "is
+    // held by another process" or "is larger than 16 MiB". Empty for any other status.
+    QString refusal() const { return m_refusal; }
     // The entries in file order; empty unless status() is Open.
     QStringList entries() const;
     // Replaces the whole list by entries. False when the file is not Open, may only be
@@ -74,6 +92,7 @@ private:
     int m_descriptor = -1;
     bool m_writable = false;
     QByteArray m_content;
+    QString m_refusal;
     Status m_status;
 };
 

@@ -6,9 +6,12 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,13 +20,18 @@
 // path may have been put there by someone else: a link aimed at one of our files, a FIFO
 // that would block us, a hard link to a file elsewhere. Only a regular file with one name
 // that was opened without following links is used, and everything after the open goes
-// through that descriptor, never through the path again.
+// through that descriptor, never through the path again. And since anyone may have created
+// it, a file of another user is neither read nor written: its entries could be planted,
+// and our entries would tell its owner which files we open.
 
 namespace {
 
 // No link at the path is followed, a FIFO cannot block the open, a terminal cannot
 // become the controlling one, and no child program inherits the descriptor.
 const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+const mode_t ownerOnly = S_IRUSR | S_IWUSR;
+const mode_t writableByOthers = S_IWGRP | S_IWOTH;
 
 int openExisting(const QByteArray &path, bool *writable)
 {
@@ -40,23 +48,32 @@ int createExclusively(const QByteArray &path)
 {
     // O_EXCL fails on anything at the path, a dangling link included, so nothing is
     // ever created through a link.
-    return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | safeOpenFlags, 0666);
+    return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | safeOpenFlags, ownerOnly);
 }
 
-// The file's size when it is a regular file with a single name, or -1.
-qint64 sizeOfSingleRegularFile(int descriptor)
+// "belongs to user alice", or "belongs to uid 1234" for a user without a name.
+QString belongsTo(uid_t user)
 {
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
-        return -1;
-    return status.st_size;
+    passwd entry;
+    passwd *found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QStringLiteral("belongs to user ") + QFile::decodeName(found->pw_name);
+    return QStringLiteral("belongs to uid ") + QString::number(user);
 }
 
-// sizeHint is the size before the lock was taken; the file may have grown since. A read
-// of a regular file that returns less than it was asked for has reached the end.
+QString tooLarge()
+{
+    return QStringLiteral("is larger than %1 MiB").arg(LockFileHandle::maximumSize / (1024 * 1024));
+}
+
+// Reads the whole file, or one byte more than LockFileHandle::maximumSize of it. sizeHint
+// is the size before the lock was taken; the file may have grown since. A read of a
+// regular file that returns less than it was asked for has reached the end.
 bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
 {
-    content->resize(int(sizeHint) + 1);
+    const qint64 limit = LockFileHandle::maximumSize + 1;
+    content->resize(int(std::min(sizeHint + 1, limit)));
     qint64 filled = 0;
     for (;;) {
         const qint64 wanted = content->size() - filled;
@@ -66,21 +83,76 @@ bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
         if (count < 0)
             return false;
         filled += count;
-        if (count < wanted) {
+        if (count < wanted || filled == limit) {
             content->resize(int(filled));
             return true;
         }
-        content->resize(content->size() * 2);
+        content->resize(int(std::min(filled * 2, limit)));
     }
 }
 
-// Overwrites from the start, then cuts the file to the new length. Emptying it first
-// would be the same under our lock, but ext4 takes a file truncated to zero and written
-// again for a replaced file and flushes it to disk on close, which costs every change a
-// disk write.
-bool writeWhole(int descriptor, const QByteArray &content)
+// Checks the file open at descriptor, which created tells whether we have just made,
+// then locks and reads it into content. Refusals say why in refusal.
+LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray *content, QString *refusal)
 {
-    qint64 written = 0;
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
+        return LockFileHandle::CannotOpen;
+    // By owner, not by permission: root may write anyone's file.
+    if (status.st_uid != ::geteuid()) {
+        *refusal = belongsTo(status.st_uid);
+        return LockFileHandle::Refused;
+    }
+    // Our own file, but others could have rewritten it (or, had we created it, the
+    // umask could have cut our own permissions).
+    const mode_t permissions = status.st_mode & 07777;
+    const mode_t wanted = created ? ownerOnly : permissions & ~writableByOthers;
+    if (permissions != wanted && ::fchmod(descriptor, wanted) != 0 && errno != EROFS)
+        return LockFileHandle::CannotOpen;
+    // Before the lock is taken: reading a huge file would keep every other process
+    // waiting for it.
+    if (status.st_size > LockFileHandle::maximumSize) {
+        *refusal = tooLarge();
+        return LockFileHandle::Refused;
+    }
+    if (!lockExclusively(descriptor)) {
+        if (errno != EWOULDBLOCK)
+            return LockFileHandle::CannotOpen;
+        *refusal = QStringLiteral("is held by another process");
+        return LockFileHandle::Refused;
+    }
+    if (!readWhole(descriptor, status.st_size, content))
+        return LockFileHandle::CannotOpen;
+    if (content->size() > LockFileHandle::maximumSize) {
+        *refusal = tooLarge();
+        return LockFileHandle::Refused;
+    }
+    return LockFileHandle::Open;
+}
+
+// The length of the longest common start of a and b.
+qsizetype commonStart(const QByteArray &a, const QByteArray &b)
+{
+    const qsizetype length = std::min(a.size(), b.size());
+    // Whole blocks through memcmp, which is many times faster than a loop over bytes.
+    const qsizetype block = 1024;
+    qsizetype same = 0;
+    while (same + block <= length && std::memcmp(a.constData() + same, b.constData() + same, size_t(block)) == 0)
+        same += block;
+    while (same < length && a.at(same) == b.at(same))
+        ++same;
+    return same;
+}
+
+// Makes the file that holds previous hold content: writes from the first byte that
+// differs on, then cuts the file if it got shorter. Taking a lock appends a line and
+// releasing the latest one cuts it off, so most changes write a line or nothing instead
+// of the whole list. The file is never emptied first: ext4 takes a file truncated to
+// zero and written again for a replaced file and flushes it to disk on close, which
+// would cost every change a disk write.
+bool writeChanges(int descriptor, const QByteArray &previous, const QByteArray &content)
+{
+    qint64 written = commonStart(previous, content);
     while (written < content.size()) {
         const ssize_t count = ::pwrite(descriptor, content.constData() + written, size_t(content.size() - written), off_t(written));
         if (count < 0 && errno == EINTR)
@@ -89,7 +161,7 @@ bool writeWhole(int descriptor, const QByteArray &content)
             return false;
         written += count;
     }
-    return ::ftruncate(descriptor, off_t(content.size())) == 0;
+    return content.size() >= previous.size() || ::ftruncate(descriptor, off_t(content.size())) == 0;
 }
 
 } // namespace
@@ -98,36 +170,45 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
 {
     const QByteArray nativePath = QFile::encodeName(path);
     m_descriptor = openExisting(nativePath, &m_writable);
+    bool created = false;
     if (m_descriptor < 0 && errno == ENOENT && mode == CreateIfMissing) {
         m_descriptor = createExclusively(nativePath);
-        m_writable = m_descriptor >= 0;
+        m_writable = created = m_descriptor >= 0;
         if (m_descriptor < 0 && errno != EEXIST)
             return CannotCreate;
         // Another process created it first: share theirs.
         if (m_descriptor < 0)
             m_descriptor = openExisting(nativePath, &m_writable);
     }
-    if (m_descriptor < 0)
-        return CannotOpen;
-    const qint64 size = sizeOfSingleRegularFile(m_descriptor);
-    if (size < 0 || !lockExclusively(m_descriptor) || !readWhole(m_descriptor, size, &m_content)) {
-        ::close(m_descriptor);
-        m_descriptor = -1;
+    if (m_descriptor < 0) {
+        // Another user's file that we may not even open: say whose it is.
+        struct stat status;
+        if (errno == EACCES && ::lstat(nativePath.constData(), &status) == 0 && status.st_uid != ::geteuid()) {
+            m_refusal = belongsTo(status.st_uid);
+            return Refused;
+        }
         return CannotOpen;
     }
-    return Open;
+    const Status status = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal);
+    if (status != Open) {
+        ::close(m_descriptor);
+        m_descriptor = -1;
+        m_content.clear();
+    }
+    return status;
 }
 
 bool LockFileHandle::replaceContent(const QByteArray &content)
 {
     if (!m_writable)
         return false;
-    if (writeWhole(m_descriptor, content)) {
+    if (writeChanges(m_descriptor, m_content, content)) {
         m_content = content;
         return true;
     }
-    // A full disk or a file size limit must not cost the other entries their locks.
-    writeWhole(m_descriptor, m_content);
+    // A full disk or a file size limit must not cost the other entries their locks. The
+    // file may hold any part of content now: rewrite what differs, and cut what it grew.
+    writeChanges(m_descriptor, content, m_content);
     return false;
 }
 

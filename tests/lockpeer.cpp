@@ -9,6 +9,9 @@
 //                                        releases each (expects true); one line on
 //                                        stderr and exit status 1 for anything else
 //   lockpeer APP race FILE...            takes each FILE, printing getLock's result
+//   lockpeer APP hold                    holds a shared flock on the lock file, as any
+//                                        user who may read it can, from "held" on
+//                                        standard output until standard input ends
 
 #include "TavShare.h"
 
@@ -19,6 +22,9 @@
 
 #include <iostream>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
 
 namespace {
 
@@ -63,6 +69,18 @@ int race(const QStringList &files)
     return 0;
 }
 
+int hold()
+{
+    const int descriptor = ::open(QFile::encodeName(TavShare::getLockFilePath()).constData(), O_RDONLY);
+    if (descriptor < 0 || ::flock(descriptor, LOCK_SH) != 0)
+        return 1;
+    std::cout << "held" << std::endl;
+    std::string rest;
+    while (std::getline(std::cin, rest)) {
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -75,7 +93,9 @@ int main(int argc, char *argv[])
         return churn(args.at(2), args.at(3), args.at(4).toInt());
     if (mode == QLatin1String("race"))
         return race(args.mid(2));
+    if (mode == QLatin1String("hold"))
+        return hold();
 
-    QTextStream(stderr) << "usage: lockpeer APP churn DIR PREFIX COUNT | APP race FILE...\n";
+    QTextStream(stderr) << "usage: lockpeer APP churn DIR PREFIX COUNT | APP race FILE... | APP hold\n";
     return 2;
 }

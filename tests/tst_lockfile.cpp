@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <sys/resource.h>
@@ -39,14 +40,24 @@ QStringList failure(const QString &where, const char *what)
     return {QStringLiteral("Error found at ") + where, QStringLiteral("Can't %1 file  \"%2\"").arg(QLatin1String(what), TavShare::getLockFilePath())};
 }
 
-// What stands at path: type and inode, and a regular file's content.
+// What stands at path: type, mode, owner and inode, and a regular file's size and start.
 QByteArray snapshot(const QByteArray &path)
 {
     struct stat status;
     if (::lstat(path.constData(), &status) != 0)
         return "nothing";
-    const QByteArray identity = QByteArray::number(status.st_mode) + ' ' + QByteArray::number(qulonglong(status.st_ino));
-    return S_ISREG(status.st_mode) ? identity + '\n' + contentOf(QFile::decodeName(path)) : identity;
+    const QByteArray identity = QByteArray::number(status.st_mode) + ' ' + QByteArray::number(status.st_uid) + ' ' + QByteArray::number(qulonglong(status.st_ino));
+    QFile file(QFile::decodeName(path));
+    if (!S_ISREG(status.st_mode) || !file.open(QIODevice::ReadOnly))
+        return identity;
+    return identity + ' ' + QByteArray::number(qlonglong(status.st_size)) + '\n' + file.read(65536);
+}
+
+// The user that TavTest::Unprivileged makes of us.
+uid_t unprivilegedUser()
+{
+    const TavTest::Unprivileged unprivileged;
+    return ::geteuid();
 }
 
 // Starts one lockpeer per argument list and lets them all go at once. Returns what each
@@ -88,6 +99,8 @@ private slots:
     void content();
     void pathsRoundTrip_data();
     void pathsRoundTrip();
+    void othersMayNotWrite_data();
+    void othersMayNotWrite();
     void failures_data();
     void failures();
     void concurrentProcessesLoseNothing();
@@ -206,6 +219,37 @@ void TestLockFile::pathsRoundTrip()
     QCOMPARE(contentOf(TavShare::getLockFilePath()), QByteArray());
 }
 
+void TestLockFile::othersMayNotWrite_data()
+{
+    // The lock file's mode before getLock (none: getLock creates it), under umask.
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("after");
+    QTest::newRow("created, umask 000") << 0 << 0 << 0600;
+    QTest::newRow("created, umask 277") << 0 << 0277 << 0600;
+    QTest::newRow("world-writable") << 0666 << 022 << 0644;
+    QTest::newRow("group-writable") << 0620 << 022 << 0600;
+}
+
+void TestLockFile::othersMayNotWrite()
+{
+    QFETCH(int, before);
+    QFETCH(int, umask);
+    QFETCH(int, after);
+    const QByteArray lockFile = QFile::encodeName(TavShare::getLockFilePath());
+    if (before != 0) {
+        writeFile(TavShare::getLockFilePath(), "/x");
+        QVERIFY(::chmod(lockFile.constData(), mode_t(before)) == 0);
+    }
+    const mode_t previousUmask = ::umask(mode_t(umask));
+    const int result = TavShare::getLock(m_model);
+    ::umask(previousUmask);
+    QCOMPARE(result, 0);
+    struct stat status;
+    QVERIFY(::stat(lockFile.constData(), &status) == 0);
+    QCOMPARE(int(status.st_mode & 07777), after);
+}
+
 void TestLockFile::failures_data()
 {
     // What stands at the lock file's path, and what an unprivileged user does: take
@@ -225,6 +269,25 @@ void TestLockFile::failures_data()
     QTest::newRow("read-only, take listed") << QStringLiteral("read-only") << QStringLiteral("take listed") << 1 << QStringList();
     QTest::newRow("read-only, release") << QStringLiteral("read-only") << release << 0 << failure(releaseLock2, "open");
     QTest::newRow("full, take") << QStringLiteral("full") << takeNew << 3 << failure(getLock.arg(3), "open");
+    // A path the lock file cannot hold: taking it would list m_model.
+    const QStringList unlistable = {QStringLiteral("A path with a line break cannot be listed in a lock file")};
+    QTest::newRow("line feed, take") << QStringLiteral("own") << QStringLiteral("take line feed") << 3 << failure(getLock.arg(3), "open") + unlistable;
+    QTest::newRow("carriage return, take") << QStringLiteral("own") << QStringLiteral("take carriage return") << 3 << failure(getLock.arg(3), "open") + unlistable;
+    QTest::newRow("line feed, release") << QStringLiteral("own") << QStringLiteral("release line feed") << 0 << failure(releaseLock2, "open") + unlistable;
+    // Refused lock files: neither read (a planted entry would count) nor written.
+    const QStringList heldByAnother = {QStringLiteral("The lock file is held by another process")};
+    QTest::newRow("held, take listed") << QStringLiteral("held") << QStringLiteral("take listed") << 2 << failure(getLock.arg(2), "read") + heldByAnother;
+    const QStringList tooLarge = {QStringLiteral("The lock file is larger than 16 MiB")};
+    QTest::newRow("sparse 3 GiB, take listed") << QStringLiteral("sparse 3 GiB") << QStringLiteral("take listed") << 2 << failure(getLock.arg(2), "read") + tooLarge;
+    QTest::newRow("sparse 4 GiB, release") << QStringLiteral("sparse 4 GiB") << release << 0 << failure(releaseLock1, "read") + tooLarge;
+    // Root may read and write anything: only the owner tells that the file is not ours.
+    const QStringList nobodys = {QStringLiteral("The lock file belongs to user nobody")};
+    QTest::newRow("nobody's, root takes new") << QStringLiteral("nobody's") << takeNew << 2 << failure(getLock.arg(2), "read") + nobodys;
+    QTest::newRow("nobody's, root releases") << QStringLiteral("nobody's") << release << 0 << failure(releaseLock1, "read") + nobodys;
+    QTest::newRow("root's, unreadable") << QStringLiteral("root's, unreadable") << takeNew << 2 << failure(getLock.arg(2), "read")
+                                        + QStringList{QStringLiteral("The lock file belongs to user root")};
+    QTest::newRow("unnamed user's, root takes listed") << QStringLiteral("uid 4242's") << QStringLiteral("take listed") << 2
+                                                       << failure(getLock.arg(2), "read") + QStringList{QStringLiteral("The lock file belongs to uid 4242")};
     // Anything but a regular file with a single name is a lock file that cannot be read.
     for (const char *kind : {"unreadable", "link to a file", "dangling link", "folder", "fifo", "hard link"}) {
         QTest::addRow("%s, take", kind) << QString::fromLatin1(kind) << takeNew << 2 << failure(getLock.arg(2), "read");
@@ -244,6 +307,16 @@ void TestLockFile::failures()
     const QByteArray lockFile = QFile::encodeName(TavShare::getLockFilePath());
     const QByteArray target = QFile::encodeName(filePath(QStringLiteral("target.txt")));
     const QString absent = filePath(QStringLiteral("absent.txt"));
+    const QString lineBreak = filePath(QStringLiteral("line\nbreak.xml"));
+    writeFile(lineBreak, "<model/>");
+    // Another user's lock file is refused by the library running as root; the other cases
+    // run as the unprivileged user, on a lock file of its own.
+    const bool asRoot = kind.endsWith(QLatin1String("'s"));
+    if (kind.contains(QLatin1String("'s")) && ::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    const QHash<QString, uid_t> owners = {{QStringLiteral("nobody's"), 65534}, {QStringLiteral("uid 4242's"), 4242}, {QStringLiteral("root's, unreadable"), 0}};
+    const uid_t owner = owners.value(kind, unprivilegedUser());
+    QProcess holder;
     writeFile(QFile::decodeName(target), content);
     QVERIFY(::chmod(target.constData(), 0666) == 0);
     if (kind == QLatin1String("link to a file")) {
@@ -260,8 +333,16 @@ void TestLockFile::failures()
         QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 0555) == 0);
     } else if (kind != QLatin1String("no lock file")) {
         writeFile(QFile::decodeName(lockFile), content);
-        const mode_t mode = kind == QLatin1String("unreadable") ? 0222 : kind == QLatin1String("read-only") ? 0444 : 0666;
+        const mode_t mode = kind == QLatin1String("unreadable") ? 0222 : kind == QLatin1String("read-only") ? 0444 : asRoot ? 0666 : kind.startsWith(QLatin1String("root's")) ? 0600 : 0644;
         QVERIFY(::chmod(lockFile.constData(), mode) == 0);
+        QVERIFY(::chown(lockFile.constData(), owner, gid_t(-1)) == 0);
+        if (kind.startsWith(QLatin1String("sparse")))
+            QVERIFY(::truncate(lockFile.constData(), off_t(kind.contains(QLatin1Char('3')) ? 3 : 4) << 30) == 0);
+    }
+    if (kind == QLatin1String("held")) {
+        holder.start(QStringLiteral(LOCKPEER_PATH), {appName, QStringLiteral("hold")});
+        QVERIFY(holder.waitForReadyRead());
+        QCOMPARE(holder.readLine(), QByteArray("held\n"));
     }
     const QByteArray lockFileBefore = snapshot(lockFile);
     const QByteArray targetBefore = snapshot(target);
@@ -270,20 +351,29 @@ void TestLockFile::failures()
     const rlimit previousSizeLimit = sizeLimit;
     if (kind == QLatin1String("full"))
         sizeLimit.rlim_cur = rlim_t(content.size());
-    const QString file = action == QLatin1String("take new") ? filePath(QStringLiteral("new.xml")) : m_model;
+    const QHash<QString, QString> files = {{QStringLiteral("take new"), filePath(QStringLiteral("new.xml"))},
+                                           {QStringLiteral("take line feed"), filePath(QStringLiteral("x\n")) + m_model},
+                                           {QStringLiteral("take carriage return"), filePath(QStringLiteral("x\r")) + m_model},
+                                           {QStringLiteral("release line feed"), lineBreak}};
+    const QString file = files.value(action, m_model);
 
     TavTest::MessageCapture capture;
     int actual;
     {
-        TavTest::Unprivileged unprivileged;
-        if (!unprivileged.isActive() || !TavTest::Unprivileged::canEnter(QFile::encodeName(QDir::tempPath())))
-            QSKIP("cannot reach the temporary folder as an unprivileged user");
+        std::optional<TavTest::Unprivileged> unprivileged;
+        if (!asRoot) {
+            unprivileged.emplace();
+            if (!unprivileged->isActive() || !TavTest::Unprivileged::canEnter(QFile::encodeName(QDir::tempPath())))
+                QSKIP("cannot reach the temporary folder as an unprivileged user");
+        }
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        actual = action == QLatin1String("release") ? int(TavShare::releaseLock(file)) : TavShare::getLock(file);
+        actual = action.startsWith(QLatin1String("release")) ? int(TavShare::releaseLock(file)) : TavShare::getLock(file);
         std::signal(SIGXFSZ, previousHandler);
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &previousSizeLimit) == 0);
     }
+    holder.closeWriteChannel();
+    holder.waitForFinished();
     QCOMPARE(actual, result);
     QCOMPARE(capture.texts(), messages);
     for (const TavTest::MessageCapture::Message &message : capture.messages())

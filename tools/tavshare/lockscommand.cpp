@@ -77,8 +77,10 @@ bool isAbsent(const QString &path)
     return !info.exists() && !info.isSymLink();
 }
 
-int cannotRead(const QString &path)
+int cannotRead(const QString &path, const LockFileHandle &lockFile)
 {
+    if (lockFile.status() == LockFileHandle::Refused)
+        return failure(QStringLiteral("cannot read the lock file %1: it %2").arg(path, lockFile.refusal()));
     return failure(QStringLiteral("cannot read the lock file %1 (a link, not a regular file, or no permission)").arg(path));
 }
 
@@ -104,7 +106,7 @@ int list(const QStringList &arguments)
 
     const LockFileHandle lockFile(*path, LockFileHandle::OpenExisting);
     if (lockFile.status() != LockFileHandle::Open && !isAbsent(*path))
-        return cannotRead(*path);
+        return cannotRead(*path, lockFile);
 
     const QStringList entries = lockFile.entries();
     if (line.isSet(QStringLiteral("json"))) {
@@ -136,7 +138,7 @@ int release(const QStringList &arguments)
     LockFileHandle lockFile(*path, LockFileHandle::OpenExisting);
     if (lockFile.status() != LockFileHandle::Open) {
         if (!isAbsent(*path))
-            return cannotRead(*path);
+            return cannotRead(*path, lockFile);
         return failure(QStringLiteral("there is no lock file %1, so nothing is locked").arg(*path));
     }
 
@@ -170,7 +172,7 @@ int prune(const QStringList &arguments)
 
     LockFileHandle lockFile(*path, LockFileHandle::OpenExisting);
     if (lockFile.status() != LockFileHandle::Open)
-        return isAbsent(*path) ? int(ExitSuccess) : cannotRead(*path);
+        return isAbsent(*path) ? int(ExitSuccess) : cannotRead(*path, lockFile);
 
     QStringList kept;
     QStringList dropped;
