@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "Daemon.h"
+#include "logging_p.h"
 
 #include <QDebug>
 #include <QLocalSocket>
@@ -119,5 +120,5 @@ void Daemon::handleSigTerm()
 // The event daemon's bytes are logged as they came, only framed by quotes.
 void Daemon::handleAcpi()
 {
-    qDebug().noquote().nospace() << '"' << acpiSocket->readAll() << '"';
+    qCDebug(lcTavShare).noquote().nospace() << '"' << acpiSocket->readAll() << '"';
 }

@@ -3,6 +3,7 @@
 
 #include "TavShare.h"
 #include "lockfile_p.h"
+#include "logging_p.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -20,10 +21,10 @@ const char cantReadFile[] = "Can't read file ";
 // done with which lock file. A third one gives the reason when the library refused.
 void reportFailure(const char *where, const char *what, const QString &lockFilePath, const QString &reason = QString())
 {
-    qDebug() << where;
-    qDebug() << what << lockFilePath;
+    qCDebug(lcTavShare) << where;
+    qCDebug(lcTavShare) << what << lockFilePath;
     if (!reason.isEmpty())
-        qDebug().noquote() << reason;
+        qCDebug(lcTavShare).noquote() << reason;
 }
 
 QString refusalOf(const LockFileHandle &lockFile)

@@ -3,6 +3,7 @@
 
 #include "TavShare.h"
 #include "scientificformat_p.h"
+#include "logging_p.h"
 
 #include <QDebug>
 #include <QtAlgorithms>
@@ -211,7 +212,7 @@ QString TavShareScientificFormat::formatWithQt(const QString &numberStr, int dat
         // Blank text is no number either, but it means "nothing to show" rather than an error.
         if (isBlank(numberStr))
             return numberStr.trimmed();
-        qDebug() << "Error found in QString TavShare::getScientificFormat(const QString & numberStr): " << numberStr;
+        qCDebug(lcTavShare) << "Error found in QString TavShare::getScientificFormat(const QString & numberStr): " << numberStr;
         return numberStr;
     }
 
@@ -231,7 +232,7 @@ QString TavShareScientificFormat::formatWithQt(const QString &numberStr, int dat
         break;
     }
     default:
-        qDebug() << "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
+        qCDebug(lcTavShare) << "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
         text = numberStr;
         break;
     }

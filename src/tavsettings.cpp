@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "tavsettings_p.h"
+#include "logging_p.h"
 
 #include <QDebug>
 
@@ -107,7 +108,7 @@ QString TavSettings::getKey(const QString &keySrc, AppType appType)
     if (keySrc.isEmpty()) {
         // Only a programming error inside the library gets here: every accessor passes a
         // non-empty constant. Stop rather than write to a key that no reader finds.
-        qDebug() << "Error found at QString TavSettings::getKey(const QString & keySrc, AppType appType) ";
+        qCDebug(lcTavShare) << "Error found at QString TavSettings::getKey(const QString & keySrc, AppType appType) ";
         std::exit(1);
     }
     const QString *app = applicationKey(appType);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "TavShare.h"
+#include "logging_p.h"
 
 #include <QDebug>
 
@@ -21,7 +22,7 @@ QString TavShare::getUnicodeString(UnicodeType unicodeType)
     case UnicodeRightwardsArrow: return QString(QChar(0x2192));
     case UnicodeDivisionSlash: return QString(QChar(0x2215));
     }
-    qDebug() << "no unicode type defined";
+    qCDebug(lcTavShare) << "no unicode type defined";
     return QString();
 }
 
@@ -53,6 +54,6 @@ QString TavShare::getUnit(UnitType unitType)
     case UnitCentimeter: return QStringLiteral("cm");
     case UnitMicrometer: return micro() + QLatin1String("m");
     }
-    qDebug() << "Error found at QString TavShare::getUnit(int unitType) " << int(unitType);
+    qCDebug(lcTavShare) << "Error found at QString TavShare::getUnit(int unitType) " << int(unitType);
     return QString();
 }

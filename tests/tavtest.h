@@ -45,6 +45,7 @@ class MessageCapture
 public:
     struct Message {
         QtMsgType type;
+        QString category;
         QString text;
     };
 
@@ -60,9 +61,9 @@ public:
     }
 
 private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &text)
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
-        s_current->m_messages.append({type, text});
+        s_current->m_messages.append({type, QString::fromLatin1(context.category), text});
     }
     static inline MessageCapture *s_current = nullptr;
     QtMessageHandler m_previous;

@@ -71,8 +71,10 @@ private slots:
         QCOMPARE(text, expected);
         QCOMPARE(text.isNull(), expected.isNull());
         QCOMPARE(capture.texts(), message.isNull() ? QStringList() : QStringList{message});
-        for (const TavTest::MessageCapture::Message &logged : capture.messages())
+        for (const TavTest::MessageCapture::Message &logged : capture.messages()) {
             QCOMPARE(logged.type, QtDebugMsg);
+            QCOMPARE(logged.category, QStringLiteral("tavshare"));
+        }
     }
 
     void degreeIsTheDegreeSign()

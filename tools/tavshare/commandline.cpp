@@ -3,9 +3,9 @@
 
 #include "commandline.h"
 
-#include "messagerouting.h"
 
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -93,7 +93,8 @@ std::optional<int> CommandLine::parse(const QStringList &arguments)
     if (!m_takesMany && positional.size() > m_maximum)
         return usageError(QStringLiteral("unexpected argument '%1'").arg(positional.at(m_maximum)));
 
-    showLibraryMessages(m_parser.isSet(QStringLiteral("debug")));
+    if (m_parser.isSet(QStringLiteral("debug")))
+        QLoggingCategory::setFilterRules(QStringLiteral("tavshare*.debug=true"));
     return std::nullopt;
 }
 

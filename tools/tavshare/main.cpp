@@ -5,10 +5,10 @@
 
 #include "commandline.h"
 #include "commands.h"
-#include "messagerouting.h"
 #include "settingvalue.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 namespace {
 
@@ -56,7 +56,13 @@ int run(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
-    Tool::installMessageRouting();
+    // The library reports its diagnoses as debug messages. The tool states failures in its
+    // own words, so those stay silent unless --debug asks for them, and go to standard
+    // error, never between the lines of the tool's output.
+    qSetMessagePattern(QStringLiteral("tavshare: %{if-debug}debug%{endif}%{if-info}info%{endif}"
+                                      "%{if-warning}warning%{endif}%{if-critical}error%{endif}"
+                                      "%{if-fatal}error%{endif}: %{message}"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tavshare*.debug=false"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavshare"));
 
