@@ -120,5 +120,5 @@ void Daemon::handleSigTerm()
 // The event daemon's bytes are logged as they came, only framed by quotes.
 void Daemon::handleAcpi()
 {
-    qCDebug(lcTavShare).noquote().nospace() << '"' << acpiSocket->readAll() << '"';
+    tavDebug().noquote().nospace() << '"' << acpiSocket->readAll() << '"';
 }

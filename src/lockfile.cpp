@@ -21,10 +21,10 @@ const char cantReadFile[] = "Can't read file ";
 // done with which lock file. A third one gives the reason when the library refused.
 void reportFailure(const char *where, const char *what, const QString &lockFilePath, const QString &reason = QString())
 {
-    qCDebug(lcTavShare) << where;
-    qCDebug(lcTavShare) << what << lockFilePath;
+    tavDebug() << where;
+    tavDebug() << what << lockFilePath;
     if (!reason.isEmpty())
-        qCDebug(lcTavShare).noquote() << reason;
+        tavDebug().noquote() << reason;
 }
 
 QString refusalOf(const LockFileHandle &lockFile)

@@ -212,7 +212,7 @@ QString TavShareScientificFormat::formatWithQt(const QString &numberStr, int dat
         // Blank text is no number either, but it means "nothing to show" rather than an error.
         if (isBlank(numberStr))
             return numberStr.trimmed();
-        qCDebug(lcTavShare) << "Error found in QString TavShare::getScientificFormat(const QString & numberStr): " << numberStr;
+        tavDebug() << "Error found in QString TavShare::getScientificFormat(const QString & numberStr): " << numberStr;
         return numberStr;
     }
 
@@ -232,7 +232,7 @@ QString TavShareScientificFormat::formatWithQt(const QString &numberStr, int dat
         break;
     }
     default:
-        qCDebug(lcTavShare) << "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
+        tavDebug() << "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
         text = numberStr;
         break;
     }

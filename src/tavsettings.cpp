@@ -108,7 +108,7 @@ QString TavSettings::getKey(const QString &keySrc, AppType appType)
     if (keySrc.isEmpty()) {
         // Only a programming error inside the library gets here: every accessor passes a
         // non-empty constant. Stop rather than write to a key that no reader finds.
-        qCDebug(lcTavShare) << "Error found at QString TavSettings::getKey(const QString & keySrc, AppType appType) ";
+        tavDebug() << "Error found at QString TavSettings::getKey(const QString & keySrc, AppType appType) ";
         std::exit(1);
     }
     const QString *app = applicationKey(appType);

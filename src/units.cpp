@@ -22,7 +22,7 @@ QString TavShare::getUnicodeString(UnicodeType unicodeType)
     case UnicodeRightwardsArrow: return QString(QChar(0x2192));
     case UnicodeDivisionSlash: return QString(QChar(0x2215));
     }
-    qCDebug(lcTavShare) << "no unicode type defined";
+    tavDebug() << "no unicode type defined";
     return QString();
 }
 
@@ -54,6 +54,6 @@ QString TavShare::getUnit(UnitType unitType)
     case UnitCentimeter: return QStringLiteral("cm");
     case UnitMicrometer: return micro() + QLatin1String("m");
     }
-    qCDebug(lcTavShare) << "Error found at QString TavShare::getUnit(int unitType) " << int(unitType);
+    tavDebug() << "Error found at QString TavShare::getUnit(int unitType) " << int(unitType);
     return QString();
 }
