@@ -57,8 +57,9 @@ QTextCodec *storeCodec();
 // The store opened for one read-change-write that no other process or thread going
 // through this class interleaves with. The constructor takes an exclusive lock on a file
 // beside the store, waiting a bounded time, and then re-reads the store; the destructor
-// writes the changes back before it releases the lock. QSettings' own "<store>.lock" cannot serve: sync() holds
-// it only while it merges and writes, not from a read to the write that depends on it.
+// writes the changes back before it releases the lock. QSettings' own "<store>.lock"
+// cannot serve: sync() holds it only while it merges and writes, not from a read to the
+// write that depends on it.
 class TavSettingsUpdate : public TavSettingsStore
 {
 public:

@@ -90,7 +90,11 @@ int list(const QStringList &arguments)
 
     const bool single = selected->fileTypes.size() == 1;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
-        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
+        const QString key = TavSettings::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
+        // One read-change-write under the lock the applications take for their own
+        // changes of the list, so that a file they add meanwhile is not lost.
+        TavSettingsUpdate store;
+        const QStringList entries = store.value(key).toStringList();
         if (!single && !entries.isEmpty())
             out() << fileTypeName(fileType) << ":\n";
         for (const QString &entry : entries)
@@ -117,7 +121,11 @@ int prune(const QStringList &arguments)
     StoreChange change;
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
-        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected->appType);
+        const QString key = TavSettings::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
+        // One read-change-write under the lock the applications take for their own
+        // changes of the list, so that a file they add meanwhile is not lost.
+        TavSettingsUpdate store;
+        const QStringList entries = store.value(key).toStringList();
         QStringList kept;
         for (const QString &entry : entries) {
             if (QFileInfo::exists(entry))
@@ -126,7 +134,7 @@ int prune(const QStringList &arguments)
                 dropped << fileTypeName(fileType) + QStringLiteral(": ") + printable(entry);
         }
         if (!dryRun && kept.size() != entries.size())
-            TavSettings::setRecentTavrelleFileList(kept, fileType, selected->appType);
+            store.setValue(key, kept);
     }
     if (!dryRun && !dropped.isEmpty()) {
         if (const int exitCode = change.confirm())
