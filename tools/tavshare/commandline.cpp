@@ -3,7 +3,6 @@
 
 #include "commandline.h"
 
-
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
