@@ -90,7 +90,7 @@ int list(const QStringList &arguments)
 
     const bool single = selected->fileTypes.size() == 1;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
-        const QString key = TavSettings::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
+        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
         // One read-change-write under the lock the applications take for their own
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;
@@ -121,7 +121,7 @@ int prune(const QStringList &arguments)
     StoreChange change;
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected->fileTypes) {
-        const QString key = TavSettings::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
+        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected->appType);
         // One read-change-write under the lock the applications take for their own
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;

@@ -42,7 +42,7 @@ std::optional<QString> storeKey(const CommandLine &line, int *exitCode)
         *exitCode = line.unknownName(QStringLiteral("application"), appName, applicationNames());
         return std::nullopt;
     }
-    return TavSettings::getKey(parts.join(QLatin1Char('/')), *appType);
+    return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), *appType);
 }
 
 void printValue(const QString &key, const DecodedValue &value)
@@ -225,7 +225,7 @@ int reset(const QStringList &arguments)
             return line.confirmationMissing(QStringLiteral("removes every value of the preference store"));
         const int count = int(TavSettingsStore().allKeys().size());
         StoreChange change;
-        TavSettings::clearAllSettings();
+        TavSettingsInternals::clearAllSettings();
         return change.confirm(QStringLiteral("removed every value (%1)").arg(count));
     }
 

@@ -34,6 +34,17 @@ const TypeName typeTable[] = {
     {"list", ValueType::List},
 };
 
+template <typename T>
+constexpr ValueType valueTypeOf();
+template <>
+constexpr ValueType valueTypeOf<int>() { return ValueType::Int; }
+template <>
+constexpr ValueType valueTypeOf<bool>() { return ValueType::Bool; }
+template <>
+constexpr ValueType valueTypeOf<QSize>() { return ValueType::Size; }
+template <>
+constexpr ValueType valueTypeOf<QPoint>() { return ValueType::Point; }
+
 // The suite's settings by name, with the type their accessors read. Built on first use
 // because the key constants are themselves built when the library loads.
 const QHash<QString, ValueType> &settingTypes()
@@ -43,25 +54,10 @@ const QHash<QString, ValueType> &settingTypes()
         {keyRecentFileList, ValueType::List},
         {keyRecentFilePath, ValueType::String},
         {keySimulationWorkingDirectory, ValueType::String},
-        {keyStartScreenSizeType, ValueType::Int},
-        {keyStartScreenPosType, ValueType::Int},
-        {keyLastScreenSize, ValueType::Size},
-        {keyLastScreenPos, ValueType::Point},
-        {keyStartPageType, ValueType::Int},
-        {keyApplicationTitleType, ValueType::Int},
-        {keyMoleculeTooltipsType, ValueType::Int},
-        {keyIconSizeType, ValueType::Int},
-        {keyIconSize, ValueType::Size},
-        {keyLineSpace, ValueType::Int},
-        {keyAutoSaveSingleMolCpxType, ValueType::Int},
-        {keyDisplayCenterButtonsType, ValueType::Int},
-        {keyDisplayFullNameType, ValueType::Int},
-        {keyPottsModelSecVisibleStatus, ValueType::Bool},
-        {keySplineResoluition, ValueType::Int},
-        {keySplineProfileSynStatus, ValueType::Bool},
-        {keyImageExportMagnificationFactor, ValueType::Int},
-        {keyVisibleVtkAxisMarker, ValueType::Bool},
-        {keyVisibleTavModelInfoSec, ValueType::Bool},
+#define TAVSHARE_PREFERENCE_TYPE(Type, Stem, getterPrefix, keyConstant, literal, defaultValue, remover) \
+    {keyConstant, valueTypeOf<Type>()},
+        TAVSETTINGS_PREFERENCES(TAVSHARE_PREFERENCE_TYPE)
+#undef TAVSHARE_PREFERENCE_TYPE
     };
     return types;
 }
@@ -78,11 +74,11 @@ const QHash<QString, ValueType> &knownKeys()
         for (const QString &application : applicationNames()) {
             const TavSettings::AppType appType = *applicationFromName(application);
             for (auto setting = settingTypes().constBegin(); setting != settingTypes().constEnd(); ++setting) {
-                composed.insert(TavSettings::getKey(setting.key(), appType), setting.value());
+                composed.insert(TavSettingsInternals::getKey(setting.key(), appType), setting.value());
                 if (!perFileType.contains(setting.key()))
                     continue;
                 for (const TavSettings::TavrelleFileType fileType : fileTypes())
-                    composed.insert(TavSettings::getFileKey(setting.key(), fileType, appType), setting.value());
+                    composed.insert(TavSettingsInternals::getFileKey(setting.key(), fileType, appType), setting.value());
             }
         }
         return composed;

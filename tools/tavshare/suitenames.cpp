@@ -50,7 +50,7 @@ QCommandLineOption applicationOption(const QString &description)
 QString applicationGroup(TavSettings::AppType appType)
 {
     // The library owns the group names: take the part before the "/" of a key it composes.
-    const QString key = TavSettings::getKey(TavSettingsKeys::keyLineSpace, appType);
+    const QString key = TavSettingsInternals::getKey(TavSettingsKeys::keyLineSpace, appType);
     return key == TavSettingsKeys::keyLineSpace ? QString() : key.section(QLatin1Char('/'), 0, 0);
 }
 
