@@ -22,6 +22,7 @@ using SetterArgument = std::conditional_t<std::is_arithmetic_v<T>, T, const T &>
     { \
         removeSetting(getKey(keyConstant, appType)); \
     }
+#define TAVSETTINGS_REMOVER_internal(Stem, keyConstant) TAVSETTINGS_REMOVER_clear(Stem, keyConstant)
 #define TAVSETTINGS_REMOVER_none(Stem, keyConstant)
 
 #define TAVSETTINGS_ACCESSORS(Type, Stem, getterPrefix, keyConstant, literal, defaultValue, remover) \

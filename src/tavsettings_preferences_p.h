@@ -13,7 +13,8 @@
 //   Stem         the accessors are getterPrefix##Stem, set##Stem and clear##Stem
 //   literal      what the store holds; the suite's misspellings stay, since the
 //                applications' stores already use them
-//   remover      clear, or none for the two preferences that have no remover
+//   remover      clear; internal for the one remover that applications cannot call; none
+//                for the two preferences that have no remover
 #define TAVSETTINGS_PREFERENCES(X) \
     X(int, StartScreenSizeType, get, keyStartScreenSizeType, "StartScreenSizeType", 1, clear) \
     X(QSize, LastScreenSize, get, keyLastScreenSize, "LastScreenSize", QSize(1440, 900), none) \
@@ -22,7 +23,7 @@
     X(int, StartPageType, get, keyStartPageType, "StartPageType", 0, clear) \
     X(int, ApplicationTitleType, get, keyApplicationTitleType, "ApplicationTitleType", 2, clear) \
     X(int, IconSizeType, get, keyIconSizeType, "IconSizeType", 0, clear) \
-    X(QSize, IconSize, get, keyIconSize, "IconSize", QSize(20, 15), clear) \
+    X(QSize, IconSize, get, keyIconSize, "IconSize", QSize(20, 15), internal) \
     X(int, LineSpace, get, keyLineSpace, "LineSpace", 10, clear) \
     X(int, MoleculeTooltipsType, get, keyMoleculeTooltipsType, "MoleculeTootipsType", 2, clear) \
     X(int, AutoSaveSingleMolCpxType, get, keyAutoSaveSingleMolCpxType, "AutoSaveSingleMolCpxType", 0, clear) \

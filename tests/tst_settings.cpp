@@ -8,28 +8,56 @@
 #include <QSettings>
 
 #include <memory>
-#include <type_traits>
 #include <vector>
 
 #include <sys/stat.h>
 
+using S = TavSettings;
 using App = TavSettings::AppType;
 using FileType = TavSettings::TavrelleFileType;
+
+namespace {
+
+// The store as any other program sees it: the file itself, read without the library.
+QVariant stored(const QString &key)
+{
+    return QSettings(TavTest::storeFile(), QSettings::IniFormat).value(key);
+}
+
+QStringList storedKeys()
+{
+    return QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
+}
+
+int otherThan(int) { return -7; }
+bool otherThan(bool value) { return !value; }
+QSize otherThan(QSize) { return QSize(800, 600); }
+QPoint otherThan(QPoint) { return QPoint(-5, 7); }
+
+// A preference gives its default on an empty store, keeps one value per application
+// under "App/<literal>", and its remover, where it has one, brings the default back.
+template <typename T, typename Setter>
+void checkPreference(const char *literal, const T &defaultValue, T (*get)(App), Setter set, void (*clear)(App))
+{
+    const QString key = QStringLiteral("Dornel/") + QLatin1String(literal);
+    QCOMPARE(get(S::AppDornel), defaultValue);
+    set(otherThan(defaultValue), S::AppDornel);
+    QCOMPARE(stored(key).value<T>(), otherThan(defaultValue));
+    QCOMPARE(get(S::AppDornel), otherThan(defaultValue));
+    QCOMPARE(get(S::AppShared), defaultValue);
+    if (clear) {
+        clear(S::AppDornel);
+        QVERIFY2(!storedKeys().contains(key), literal);
+        QCOMPARE(get(S::AppDornel), defaultValue);
+    }
+}
+
+} // namespace
 
 class TestSettings : public QObject
 {
     Q_OBJECT
 
-private:
-    // The store as any other program sees it: the file itself, read without the library.
-    static QVariant stored(const QString &key)
-    {
-        return QSettings(TavTest::storeFile(), QSettings::IniFormat).value(key);
-    }
-    static QStringList storedKeys()
-    {
-        return QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
-    }
     QString makeFile(const QString &relativePath)
     {
         const QString path = m_files.filePath(relativePath);
@@ -38,46 +66,6 @@ private:
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot create %s", qPrintable(path));
         return path;
-    }
-    QString makeFolder(const QString &relativePath)
-    {
-        const QString path = m_files.filePath(relativePath);
-        QDir().mkpath(path);
-        return path;
-    }
-
-    // Every display preference: its default on an empty store, the key literal it is
-    // stored under, that it is kept per application, and its remover where it has one.
-    template <typename T>
-    struct Preference {
-        const char *key;
-        T defaultValue;
-        T (*get)(App);
-        void (*set)(std::conditional_t<std::is_class_v<T>, const T &, T>, App);
-        void (*clear)(App);
-    };
-    static int otherThan(int) { return -7; }
-    static bool otherThan(bool value) { return !value; }
-    static QSize otherThan(QSize) { return QSize(800, 600); }
-    static QPoint otherThan(QPoint) { return QPoint(-5, 7); }
-
-    template <typename T>
-    static void checkPreferences(std::initializer_list<Preference<T>> preferences)
-    {
-        for (const Preference<T> &p : preferences) {
-            const QString key = QStringLiteral("Dornel/") + QLatin1String(p.key);
-            const T value = otherThan(p.defaultValue);
-            QCOMPARE(p.get(TavSettings::AppDornel), p.defaultValue);
-            p.set(value, TavSettings::AppDornel);
-            QCOMPARE(stored(key).value<T>(), value);
-            QCOMPARE(p.get(TavSettings::AppDornel), value);
-            QCOMPARE(p.get(TavSettings::AppShared), p.defaultValue);
-            if (p.clear) {
-                p.clear(TavSettings::AppDornel);
-                QVERIFY2(!storedKeys().contains(key), p.key);
-                QCOMPARE(p.get(TavSettings::AppDornel), p.defaultValue);
-            }
-        }
     }
 
     QTemporaryDir m_files;
@@ -88,13 +76,6 @@ private Q_SLOTS:
         TavSettingsInternals::clearAllSettings();
     }
 
-    void storeLivesInTheConfigFolder()
-    {
-        TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
-        QVERIFY(QFile::exists(TavTest::storeFile()));
-        QCOMPARE(stored(QStringLiteral("Orbelle/LineSpace")).toInt(), 3);
-    }
-
     void keys_data()
     {
         QTest::addColumn<QString>("name");
@@ -102,16 +83,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("app");
         QTest::addColumn<QString>("key");
         // A file type of -1 composes with getKey alone.
-        QTest::newRow("orbelle") << "LineSpace" << -1 << 1 << "Orbelle/LineSpace";
-        QTest::newRow("pellaris") << "LineSpace" << -1 << 5 << "Pellaris/LineSpace";
-        QTest::newRow("shared") << "LineSpace" << -1 << 0 << "LineSpace";
+        QTest::newRow("last application") << "LineSpace" << -1 << 5 << "Pellaris/LineSpace";
         QTest::newRow("app 6 is shared") << "LineSpace" << -1 << 6 << "LineSpace";
-        QTest::newRow("negative app is shared") << "LineSpace" << -1 << -3 << "LineSpace";
-        QTest::newRow("model") << "RecentFileList" << 0 << 1 << "Orbelle/RecentFileList/TavrelleModelFile";
-        QTest::newRow("geometry") << "RecentFileList" << 1 << 3 << "Halvex/RecentFileList/TavrelleGeometryFile";
-        QTest::newRow("description") << "RecentFileList" << 2 << 3 << "Halvex/RecentFileList/TavrelleDescriptionFile";
+        QTest::newRow("first file type") << "RecentFileList" << 0 << 3 << "Halvex/RecentFileList/TavrelleModelFile";
+        QTest::newRow("last file type") << "RecentFileList" << 5 << 4 << "Dornel/RecentFileList/TavrelleMultiImportFile";
         QTest::newRow("file type 6") << "SimulationWorkingDirectory" << 6 << 1 << "Orbelle/SimulationWorkingDirectory";
-        QTest::newRow("shared with file type") << "RecentFilePath" << 0 << 0 << "RecentFilePath/TavrelleModelFile";
+        QTest::newRow("shared with file type") << "RecentFilePath" << 2 << 0 << "RecentFilePath/TavrelleDescriptionFile";
     }
     void keys()
     {
@@ -152,92 +129,58 @@ private Q_SLOTS:
 
     void displayPreferences()
     {
-        using S = TavSettings;
-        checkPreferences<int>({
-            {"StartScreenSizeType", 1, S::getStartScreenSizeType, S::setStartScreenSizeType, S::clearStartScreenSizeType},
-            {"StartScreenPosType", 0, S::getStartScreenPosType, S::setStartScreenPosType, S::clearStartScreenPosType},
-            {"StartPageType", 0, S::getStartPageType, S::setStartPageType, S::clearStartPageType},
-            {"ApplicationTitleType", 2, S::getApplicationTitleType, S::setApplicationTitleType, S::clearApplicationTitleType},
-            {"IconSizeType", 0, S::getIconSizeType, S::setIconSizeType, S::clearIconSizeType},
-            {"LineSpace", 10, S::getLineSpace, S::setLineSpace, S::clearLineSpace},
-            {"MoleculeTootipsType", 2, S::getMoleculeTooltipsType, S::setMoleculeTooltipsType, S::clearMoleculeTooltipsType},
-            {"AutoSaveSingleMolCpxType", 0, S::getAutoSaveSingleMolCpxType, S::setAutoSaveSingleMolCpxType, S::clearAutoSaveSingleMolCpxType},
-            {"DisplayCenterButtonsType", 1, S::getDisplayCenterButtonsType, S::setDisplayCenterButtonsType, S::clearDisplayCenterButtonsType},
-            {"DisplayFullNameType", 1, S::getDisplayFullNameType, S::setDisplayFullNameType, nullptr},
-            {"SplineResoluition", 500, S::getSplineResolution, S::setSplineResolution, S::clearSplineResolution},
-            {"ImageExportMagnificationFactor", 1, S::getImageExportMagnificationFactor, S::setImageExportMagnificationFactor, S::clearImageExportMagnificationFactor},
-        });
-        checkPreferences<bool>({
-            {"PottsModelSecVisibleStatus", false, S::isPottsModelSecVisible, S::setPottsModelSecVisible, S::clearPottsModelSecVisible},
-            {"SplineProfileSynStatus", true, S::isSplineProfileSynchronized, S::setSplineProfileSynchronized, S::clearSplineProfileSynchronized},
-            {"VisibleVtkAxisMarker", true, S::isVisibleVtkAxisMarker, S::setVisibleVtkAxisMarker, S::clearVisibleVtkAxisMarker},
-            {"VisibleTavModelInfoSec", true, S::isVisibleTavModelInfoSec, S::setVisibleTavModelInfoSec, S::clearVisibleTavModelInfoSec},
-        });
-        checkPreferences<QSize>({
-            {"LastScreenSize", QSize(1440, 900), S::getLastScreenSize, S::setLastScreenSize, nullptr},
-            {"IconSize", QSize(20, 15), S::getIconSize, S::setIconSize, TavSettingsInternals::clearIconSize},
-        });
-        checkPreferences<QPoint>({
-            {"LastScreenPos", QPoint(0, 0), S::getLastScreenPos, S::setLastScreenPos, S::clearLastScreenPos},
-        });
+#define CHECK_REMOVER_clear(Stem) &S::clear##Stem
+#define CHECK_REMOVER_internal(Stem) &TavSettingsInternals::clear##Stem
+#define CHECK_REMOVER_none(Stem) nullptr
+#define CHECK_PREFERENCE(Type, Stem, getterPrefix, keyConstant, literal, defaultValue, remover) \
+        checkPreference<Type>(literal, Type(defaultValue), &S::getterPrefix##Stem, &S::set##Stem, CHECK_REMOVER_##remover(Stem));
+        TAVSETTINGS_PREFERENCES(CHECK_PREFERENCE)
+
+        // What the suite's applications already rely on, misspelt keys included.
+        QCOMPARE(S::getLastScreenSize(S::AppOrbelle), QSize(1440, 900));
+        QCOMPARE(S::getSplineResolution(S::AppOrbelle), 500);
+        QCOMPARE(S::isPottsModelSecVisible(S::AppOrbelle), false);
+        QCOMPARE(S::getApplicationTitleType(S::AppOrbelle), 2);
+        S::setMoleculeTooltipsType(4, S::AppDornel);
+        QCOMPARE(stored(QStringLiteral("Dornel/MoleculeTootipsType")).toInt(), 4);
+        S::setSplineResolution(-7, S::AppShared);
+        QCOMPARE(stored(QStringLiteral("SplineResoluition")).toInt(), -7);
     }
 
-    void lastScreenPosPresence()
+    void derivedAnswers()
     {
-        TavSettings::setLastScreenPos(QPoint(0, 0), TavSettings::AppPellaris);
-        QVERIFY(TavSettings::hasLastScreenPos(TavSettings::AppPellaris));
-        QVERIFY(!TavSettings::hasLastScreenPos(TavSettings::AppShared));
-        TavSettings::clearLastScreenPos(TavSettings::AppPellaris);
-        QVERIFY(!TavSettings::hasLastScreenPos(TavSettings::AppPellaris));
-    }
-
-    void displayFullNameOnlyForCodeZero()
-    {
+        // A stored (0, 0) is told from none.
+        S::setLastScreenPos(QPoint(0, 0), S::AppPellaris);
+        QVERIFY(S::hasLastScreenPos(S::AppPellaris));
+        QVERIFY(!S::hasLastScreenPos(S::AppShared));
         for (const int code : {0, 1, 2, -1}) {
-            TavSettings::setDisplayFullNameType(code, TavSettings::AppQuintara);
-            QCOMPARE(TavSettings::displayFullName(TavSettings::AppQuintara), code == 0);
+            S::setDisplayFullNameType(code, S::AppQuintara);
+            QCOMPARE(S::displayFullName(S::AppQuintara), code == 0);
         }
     }
 
     // Values written by other means convert as QVariant converts them, not to the default.
-    void foreignValues_data()
-    {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("lineSpace");
-        QTest::addColumn<bool>("vtkMarker");
-        QTest::addColumn<QSize>("iconSize");
-        QTest::addColumn<QPoint>("screenPos");
-        QTest::newRow("text") << QVariant(QStringLiteral("abc")) << 0 << true << QSize() << QPoint();
-        QTest::newRow("false") << QVariant(QStringLiteral("false")) << 0 << false << QSize() << QPoint();
-        QTest::newRow("number text") << QVariant(QStringLiteral("42")) << 42 << true << QSize() << QPoint();
-        QTest::newRow("empty") << QVariant(QString()) << 0 << false << QSize() << QPoint();
-    }
     void foreignValues()
     {
-        QFETCH(QVariant, value);
-        {
-            QSettings raw(TavTest::storeFile(), QSettings::IniFormat);
-            for (const char *key : {"LineSpace", "VisibleVtkAxisMarker", "IconSize", "LastScreenPos"})
-                raw.setValue(QStringLiteral("Orbelle/") + QLatin1String(key), value);
-        }
-        QTEST(TavSettings::getLineSpace(TavSettings::AppOrbelle), "lineSpace");
-        QTEST(TavSettings::isVisibleVtkAxisMarker(TavSettings::AppOrbelle), "vtkMarker");
-        QTEST(TavSettings::getIconSize(TavSettings::AppOrbelle), "iconSize");
-        QTEST(TavSettings::getLastScreenPos(TavSettings::AppOrbelle), "screenPos");
+        QSettings raw(TavTest::storeFile(), QSettings::IniFormat);
+        for (const char *key : {"LineSpace", "VisibleVtkAxisMarker", "IconSize", "LastScreenPos"})
+            raw.setValue(QStringLiteral("Orbelle/") + QLatin1String(key), QStringLiteral("abc"));
+        raw.setValue(QStringLiteral("Halvex/LineSpace"), QStringLiteral("42"));
+        raw.sync();
+        QCOMPARE(S::getLineSpace(S::AppOrbelle), 0);
+        QCOMPARE(S::isVisibleVtkAxisMarker(S::AppOrbelle), true);
+        QCOMPARE(S::getIconSize(S::AppOrbelle), QSize());
+        QCOMPARE(S::getLastScreenPos(S::AppOrbelle), QPoint());
+        QCOMPARE(S::getLineSpace(S::AppHalvex), 42);
     }
 
     void clearAllSettingsRemovesEveryApplication()
     {
-        TavSettings::setLineSpace(3, TavSettings::AppOrbelle);
-        TavSettings::setLineSpace(4, TavSettings::AppPellaris);
-        TavSettings::setSplineResolution(9, TavSettings::AppShared);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/x")}, TavSettings::ModelFile, TavSettings::AppHalvex);
+        S::setLineSpace(3, S::AppOrbelle);
+        S::setSplineResolution(9, S::AppShared);
+        S::setRecentTavrelleFileList({QStringLiteral("/x")}, S::ModelFile, S::AppHalvex);
         TavSettingsInternals::clearAllSettings();
         QVERIFY(storedKeys().isEmpty());
-        QCOMPARE(TavSettings::getLineSpace(TavSettings::AppOrbelle), 10);
-        QCOMPARE(TavSettings::getLineSpace(TavSettings::AppPellaris), 10);
-        QCOMPARE(TavSettings::getSplineResolution(TavSettings::AppShared), 500);
-        QVERIFY(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex).isEmpty());
     }
 
     // --- Recent files ---
@@ -265,8 +208,8 @@ private Q_SLOTS:
         QStringList history;
         for (const QString &name : before)
             history << path(name);
-        TavSettings::setRecentTavrelleFileList(history, TavSettings::GeometryFile, TavSettings::AppHalvex);
-        QVERIFY(TavSettings::addRecentFileToTavrelleFileList(path(added), TavSettings::GeometryFile, TavSettings::AppHalvex, maxCount));
+        S::setRecentTavrelleFileList(history, S::GeometryFile, S::AppHalvex);
+        QVERIFY(S::addRecentFileToTavrelleFileList(path(added), S::GeometryFile, S::AppHalvex, maxCount));
         QStringList expected;
         for (const QString &name : after)
             expected << path(name);
@@ -280,11 +223,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("fileType");
         QTest::addColumn<int>("maxCount");
-        QTest::newRow("missing file") << "missing.txt" << int(TavSettings::ModelFile) << 5;
-        QTest::newRow("folder as model") << "folder" << int(TavSettings::ModelFile) << 5;
-        QTest::newRow("file as simulation folder") << "file.txt" << int(TavSettings::SimulationFolder) << 5;
-        QTest::newRow("empty path") << "" << int(TavSettings::ModelFile) << 5;
-        QTest::newRow("negative limit") << "file.txt" << int(TavSettings::ModelFile) << -1;
+        QTest::newRow("missing file") << "missing.txt" << int(S::ModelFile) << 5;
+        QTest::newRow("folder as model") << "folder" << int(S::ModelFile) << 5;
+        QTest::newRow("file as simulation folder") << "file.txt" << int(S::SimulationFolder) << 5;
+        QTest::newRow("empty path") << "" << int(S::ModelFile) << 5;
+        QTest::newRow("negative limit") << "file.txt" << int(S::ModelFile) << -1;
     }
     void addRecentFileRefused()
     {
@@ -292,12 +235,12 @@ private Q_SLOTS:
         QFETCH(int, fileType);
         QFETCH(int, maxCount);
         makeFile(QStringLiteral("file.txt"));
-        makeFolder(QStringLiteral("folder"));
+        QDir().mkpath(m_files.filePath(QStringLiteral("folder")));
         const QStringList history{QStringLiteral("/old/one"), QStringLiteral("/old/two")};
-        TavSettings::setRecentTavrelleFileList(history, FileType(fileType), TavSettings::AppOrbelle);
+        S::setRecentTavrelleFileList(history, FileType(fileType), S::AppOrbelle);
         const QString argument = path.isEmpty() ? path : m_files.filePath(path);
-        QVERIFY(!TavSettings::addRecentFileToTavrelleFileList(argument, FileType(fileType), TavSettings::AppOrbelle, maxCount));
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(FileType(fileType), TavSettings::AppOrbelle), history);
+        QVERIFY(!S::addRecentFileToTavrelleFileList(argument, FileType(fileType), S::AppOrbelle, maxCount));
+        QCOMPARE(S::getRecentTavrelleFileList(FileType(fileType), S::AppOrbelle), history);
     }
 
     void addRecentRelativePath()
@@ -305,56 +248,45 @@ private Q_SLOTS:
         const QString file = makeFile(QStringLiteral("rel/data.txt"));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(m_files.filePath(QStringLiteral("rel")));
-        const bool added = TavSettings::addRecentFileToTavrelleFileList(QStringLiteral("data.txt"), TavSettings::ModelFile, TavSettings::AppDornel, 5)
-            && TavSettings::addRecentFileToTavrelleFileList(QStringLiteral("../rel/./data.txt"), TavSettings::ModelFile, TavSettings::AppDornel, 5)
-            && TavSettings::addRecentFileToTavrelleFileList(file, TavSettings::ModelFile, TavSettings::AppDornel, 5);
+        const bool added = S::addRecentFileToTavrelleFileList(QStringLiteral("data.txt"), S::ModelFile, S::AppDornel, 5)
+            && S::addRecentFileToTavrelleFileList(QStringLiteral("../rel/./data.txt"), S::ModelFile, S::AppDornel, 5);
         QDir::setCurrent(previous);
         QVERIFY(added);
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppDornel), QStringList{file});
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppDornel), QStringList{file});
     }
 
     void recentFolderFallback()
     {
         const QString model = makeFile(QStringLiteral("data/run/model.txt"));
-        TavSettings::setRecentTavrelleFileList({model}, TavSettings::ModelFile, TavSettings::AppOrbelle);
-        QCOMPARE(TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, TavSettings::AppOrbelle), m_files.filePath(QStringLiteral("data/run")));
-
-        const QString sim = makeFolder(QStringLiteral("data/sim1"));
-        TavSettings::setRecentTavrelleFileList({sim}, TavSettings::SimulationFolder, TavSettings::AppOrbelle);
-        QCOMPARE(TavSettings::getRecentTavrelleFilePath(TavSettings::SimulationFolder, TavSettings::AppOrbelle), m_files.filePath(QStringLiteral("data")));
-
+        S::setRecentTavrelleFileList({model}, S::ModelFile, S::AppOrbelle);
+        QCOMPARE(S::getRecentTavrelleFilePath(S::ModelFile, S::AppOrbelle), m_files.filePath(QStringLiteral("data/run")));
+        // A simulation folder's recent folder is the one that holds it.
+        S::setRecentTavrelleFileList({m_files.filePath(QStringLiteral("data/run"))}, S::SimulationFolder, S::AppOrbelle);
+        QCOMPARE(S::getRecentTavrelleFilePath(S::SimulationFolder, S::AppOrbelle), m_files.filePath(QStringLiteral("data")));
+        // A stored folder wins, even an empty one; without it a vanished entry gives none.
+        S::setRecentTavrelleFilePath(QString(), S::ModelFile, S::AppOrbelle);
+        QCOMPARE(S::getRecentTavrelleFilePath(S::ModelFile, S::AppOrbelle), QString());
+        S::setRecentTavrelleFileList({model}, S::DescriptionFile, S::AppOrbelle);
         QFile::remove(model);
-        QCOMPARE(TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, TavSettings::AppOrbelle), QString());
-
-        makeFile(QStringLiteral("data/run/model.txt"));
-        TavSettings::setRecentTavrelleFilePath(QString(), TavSettings::ModelFile, TavSettings::AppOrbelle);
-        QCOMPARE(TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, TavSettings::AppOrbelle), QString());
-        TavSettings::setRecentTavrelleFilePath(QStringLiteral("/gone/folder"), TavSettings::ModelFile, TavSettings::AppOrbelle);
-        QCOMPARE(stored(QStringLiteral("Orbelle/RecentFilePath/TavrelleModelFile")).toString(), QStringLiteral("/gone/folder"));
-        QCOMPARE(TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringLiteral("/gone/folder"));
+        QCOMPARE(S::getRecentTavrelleFilePath(S::DescriptionFile, S::AppOrbelle), QString());
     }
 
-    void workingDirectories()
+    void perFileTypeValues()
     {
-        QCOMPARE(TavSettings::getSimulationWorkingDirectory(TavSettings::ModelFile, TavSettings::AppHalvex), QString());
-        TavSettings::setSimulationWorkingDirectory(QStringLiteral("/work/a"), TavSettings::ModelFile, TavSettings::AppHalvex);
-        TavSettings::setSimulationWorkingDirectory(QStringLiteral("/work/b"), TavSettings::SimulationFolder, TavSettings::AppHalvex);
+        S::setSimulationWorkingDirectory(QStringLiteral("/work/a"), S::ModelFile, S::AppHalvex);
         QCOMPARE(stored(QStringLiteral("Halvex/SimulationWorkingDirectory/TavrelleModelFile")).toString(), QStringLiteral("/work/a"));
-        QCOMPARE(TavSettings::getSimulationWorkingDirectory(TavSettings::ModelFile, TavSettings::AppHalvex), QStringLiteral("/work/a"));
-        QCOMPARE(TavSettings::getSimulationWorkingDirectory(TavSettings::SimulationFolder, TavSettings::AppHalvex), QStringLiteral("/work/b"));
-        QCOMPARE(TavSettings::getSimulationWorkingDirectory(TavSettings::ModelFile, TavSettings::AppDornel), QString());
-    }
+        QCOMPARE(S::getSimulationWorkingDirectory(S::ModelFile, S::AppHalvex), QStringLiteral("/work/a"));
+        QCOMPARE(S::getSimulationWorkingDirectory(S::GeometryFile, S::AppHalvex), QString());
 
-    void clearRecentListOfEveryFileType()
-    {
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/m")}, TavSettings::ModelFile, TavSettings::AppOrbelle);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/g")}, TavSettings::GeometryFile, TavSettings::AppOrbelle);
-        TavSettings::setRecentTavrelleFileList({QStringLiteral("/h")}, TavSettings::ModelFile, TavSettings::AppHalvex);
-        TavSettings::clearRecentTavrelleFileList(TavSettings::GeometryFile, TavSettings::AppOrbelle);
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList{QStringLiteral("/m")});
-        TavSettings::clearRecentTavrelleFileList(FileType(6), TavSettings::AppOrbelle);
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList());
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppHalvex), QStringList{QStringLiteral("/h")});
+        S::setRecentTavrelleFileList({QStringLiteral("/m")}, S::ModelFile, S::AppOrbelle);
+        S::setRecentTavrelleFileList({QStringLiteral("/g")}, S::GeometryFile, S::AppOrbelle);
+        S::setRecentTavrelleFileList({QStringLiteral("/h")}, S::ModelFile, S::AppHalvex);
+        S::clearRecentTavrelleFileList(S::GeometryFile, S::AppOrbelle);
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle), QStringList{QStringLiteral("/m")});
+        // Beyond the file types the whole group of the application goes.
+        S::clearRecentTavrelleFileList(FileType(6), S::AppOrbelle);
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle), QStringList());
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppHalvex), QStringList{QStringLiteral("/h")});
     }
 
     // Whatever stands where the lock beside the store belongs is neither followed nor
@@ -377,11 +309,11 @@ private Q_SLOTS:
         else
             QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
         const QString model = makeFile(QStringLiteral("planted/model.tav"));
-        const bool added = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, TavSettings::AppOrbelle, 5);
+        const bool added = S::addRecentFileToTavrelleFileList(model, S::ModelFile, S::AppOrbelle, 5);
         QFile::remove(lockPath);
         QVERIFY(added);
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), QStringList{model});
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle), QStringList{model});
     }
 
     // --- One store for every process and both Qt versions ---
@@ -409,20 +341,17 @@ private Q_SLOTS:
                                 QStringLiteral("/🧬/cell 🧬 cycle.tav"), QStringLiteral("/plain/model.tav")};
 
         QProcess process;
-        process.start(processes.first(), QStringList{QStringLiteral("set-recent")} + paths);
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 0);
-        for (const QString &saver : processes.mid(1, processes.size() - 2)) {
-            process.start(saver, {QStringLiteral("set-line-space"), QStringLiteral("12")});
-            QVERIFY(process.waitForFinished());
-            QCOMPARE(process.exitCode(), 0);
-        }
-        process.start(processes.last(), {QStringLiteral("get-recent")});
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 0);
+        const auto run = [&process](const QString &program, const QStringList &arguments) {
+            process.start(program, arguments);
+            return process.waitForFinished() && process.exitCode() == 0;
+        };
+        QVERIFY(run(processes.first(), QStringList{QStringLiteral("set-recent")} + paths));
+        for (const QString &saver : processes.mid(1, processes.size() - 2))
+            QVERIFY(run(saver, {QStringLiteral("set-line-space"), QStringLiteral("12")}));
+        QVERIFY(run(processes.last(), {QStringLiteral("get-recent")}));
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), paths);
         // And through this process's own copy of the library.
-        QCOMPARE(TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle), paths);
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle), paths);
     }
 
     // Processes that add to one list at the same time lose none of their additions.
@@ -460,7 +389,7 @@ private Q_SLOTS:
             QVERIFY(process->waitForFinished());
             QCOMPARE(process->exitCode(), 0);
         }
-        QStringList stored = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
+        QStringList stored = S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle);
         stored.sort();
         expected.sort();
         QCOMPARE(stored, expected);
