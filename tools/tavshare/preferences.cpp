@@ -1,14 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-#include "settingvalue.h"
+#include "preferences.h"
 
-#include "suitenames.h"
-#include "tavsettings_p.h"
-
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QPoint>
 #include <QRegularExpression>
 #include <QSize>
@@ -18,21 +15,13 @@
 #include <limits>
 
 namespace Tool {
+
+const Named<ValueType> valueTypes[6] = {
+    {"int", ValueType::Int},     {"bool", ValueType::Bool},     {"size", ValueType::Size},
+    {"point", ValueType::Point}, {"string", ValueType::String}, {"list", ValueType::List},
+};
+
 namespace {
-
-struct TypeName {
-    const char *name;
-    ValueType type;
-};
-
-const TypeName typeTable[] = {
-    {"int", ValueType::Int},
-    {"bool", ValueType::Bool},
-    {"size", ValueType::Size},
-    {"point", ValueType::Point},
-    {"string", ValueType::String},
-    {"list", ValueType::List},
-};
 
 // The suite's settings by name, with the type their accessors read. Built on first use
 // because the key constants are themselves built when the library loads.
@@ -75,14 +64,13 @@ const QHash<QString, ValueType> &knownKeys()
         using namespace TavSettingsKeys;
         const QStringList perFileType = {keyRecentFileList, keyRecentFilePath, keySimulationWorkingDirectory};
         QHash<QString, ValueType> composed;
-        for (const QString &application : applicationNames()) {
-            const TavSettings::AppType appType = *applicationFromName(application);
+        for (const auto &application : applications) {
             for (auto setting = settingTypes().constBegin(); setting != settingTypes().constEnd(); ++setting) {
-                composed.insert(TavSettings::getKey(setting.key(), appType), setting.value());
+                composed.insert(TavSettings::getKey(setting.key(), application.value), setting.value());
                 if (!perFileType.contains(setting.key()))
                     continue;
-                for (const TavSettings::TavrelleFileType fileType : fileTypes())
-                    composed.insert(TavSettings::getFileKey(setting.key(), fileType, appType), setting.value());
+                for (const auto &fileType : fileTypes)
+                    composed.insert(TavSettings::getFileKey(setting.key(), fileType.value, application.value), setting.value());
             }
         }
         return composed;
@@ -124,6 +112,11 @@ QString sizeText(const QSize &size)
 QString pointText(const QPoint &point)
 {
     return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
+}
+
+QString flagText(bool flag)
+{
+    return flag ? QStringLiteral("true") : QStringLiteral("false");
 }
 
 // How a stored value is named in a problem report.
@@ -185,24 +178,17 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
         decoded.json = value;
         return decoded;
     }
-    case ValueType::Bool: {
+    case ValueType::Bool:
         // The store writes flags as the words true and false.
-        const bool isFlag = hasType(stored, QMetaType::Bool) || stored.toString() == QLatin1String("true")
-            || stored.toString() == QLatin1String("false");
-        if (!isFlag)
-            return withProblem(stored, QStringLiteral("true or false"), stored.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
-        decoded.lines << (stored.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
+        if (!hasType(stored, QMetaType::Bool) && stored.toString() != QLatin1String("true") && stored.toString() != QLatin1String("false"))
+            return withProblem(stored, QStringLiteral("true or false"), flagText(stored.toBool()));
+        decoded.lines << flagText(stored.toBool());
         decoded.json = stored.toBool();
         return decoded;
-    }
     case ValueType::Size:
-        if (!hasType(stored, QMetaType::QSize))
-            return withProblem(stored, QStringLiteral("a size"), QStringLiteral("an invalid size"));
-        return asStored(stored);
+        return hasType(stored, QMetaType::QSize) ? asStored(stored) : withProblem(stored, QStringLiteral("a size"), QStringLiteral("an invalid size"));
     case ValueType::Point:
-        if (!hasType(stored, QMetaType::QPoint))
-            return withProblem(stored, QStringLiteral("a point"), QStringLiteral("(0, 0)"));
-        return asStored(stored);
+        return hasType(stored, QMetaType::QPoint) ? asStored(stored) : withProblem(stored, QStringLiteral("a point"), QStringLiteral("(0, 0)"));
     case ValueType::String:
         if (stored.isValid() && !hasType(stored, QMetaType::QString))
             return withProblem(stored, QStringLiteral("a text"), QLatin1Char('\'') + stored.toString() + QLatin1Char('\''));
@@ -219,52 +205,44 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
     return decoded;
 }
 
-// text as an int; nothing, with error set, for a text that is no whole number or one
-// beyond an int, which would be cut to another number on the way.
-std::optional<int> parseInt(const QString &text, QString *error)
+// text as an int; a usage error for a text that is no whole number or one beyond an int,
+// which would be cut to another number on the way.
+int parseInt(const QString &text)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (ok)
         return value;
     static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    if (digits.match(text).hasMatch())
-        *error = QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
-                     .arg(text.trimmed())
-                     .arg(std::numeric_limits<int>::min())
-                     .arg(std::numeric_limits<int>::max());
-    else
-        *error = QStringLiteral("'%1' is not a whole number").arg(text);
-    return std::nullopt;
+    if (!digits.match(text).hasMatch())
+        throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
+    throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                         .arg(text.trimmed())
+                         .arg(std::numeric_limits<int>::min())
+                         .arg(std::numeric_limits<int>::max())};
+}
+
+// What keeps the store file from being written: the first part of its path that is no
+// folder, the file itself when it is no regular file, or a missing permission.
+QString writeProblem(const QString &fileName)
+{
+    QFileInfo blocker(fileName);
+    while (!blocker.exists() && !blocker.isSymLink() && !blocker.isRoot())
+        blocker.setFile(blocker.absolutePath());
+    if (blocker.absoluteFilePath() != QFileInfo(fileName).absoluteFilePath()) {
+        if (!blocker.isDir())
+            return QStringLiteral("%1 is not a folder").arg(blocker.filePath());
+        if (!blocker.isWritable())
+            return QStringLiteral("no permission to create files in %1").arg(blocker.filePath());
+    } else if (!blocker.isFile()) {
+        return QStringLiteral("it is not a regular file");
+    } else if (!blocker.isWritable() || !QFileInfo(blocker.absolutePath()).isWritable()) {
+        return QStringLiteral("no permission to replace it");
+    }
+    return QStringLiteral("the write failed");
 }
 
 } // namespace
-
-QStringList valueTypeNames()
-{
-    QStringList names;
-    for (const TypeName &entry : typeTable)
-        names << QLatin1String(entry.name);
-    return names;
-}
-
-std::optional<ValueType> valueTypeFromName(const QString &name)
-{
-    for (const TypeName &entry : typeTable) {
-        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
-            return entry.type;
-    }
-    return std::nullopt;
-}
-
-QString valueTypeName(ValueType type)
-{
-    for (const TypeName &entry : typeTable) {
-        if (entry.type == type)
-            return QLatin1String(entry.name);
-    }
-    return QString();
-}
 
 std::optional<ValueType> knownValueType(const QString &key)
 {
@@ -274,17 +252,11 @@ std::optional<ValueType> knownValueType(const QString &key)
 
 QString closestKnownKey(const QString &key)
 {
-    QString closest;
-    int closestDistance = std::numeric_limits<int>::max();
     // In sorted order, so that of equally close keys the same one is named every time.
-    for (const QString &candidate : knownSettingKeys()) {
-        const int distance = editDistance(key, candidate);
-        if (distance < closestDistance) {
-            closest = candidate;
-            closestDistance = distance;
-        }
-    }
-    return closest;
+    const QStringList candidates = knownSettingKeys();
+    return *std::min_element(candidates.begin(), candidates.end(), [&key](const QString &a, const QString &b) {
+        return editDistance(key, a) < editDistance(key, b);
+    });
 }
 
 QStringList knownSettingKeys()
@@ -298,63 +270,81 @@ DecodedValue decodeValue(const QString &key, const QVariant &stored)
 {
     if (const std::optional<ValueType> type = knownValueType(key))
         return decodeAs(*type, stored);
-    if (hasType(stored, QMetaType::Bool))
-        return decodeAs(ValueType::Bool, stored);
-    return asStored(stored);
+    return hasType(stored, QMetaType::Bool) ? decodeAs(ValueType::Bool, stored) : asStored(stored);
 }
 
-std::optional<QVariant> parseValue(ValueType type, const QStringList &texts, QString *error)
+QVariant parseValue(ValueType type, const QStringList &texts)
 {
-    if (type != ValueType::List && texts.size() != 1) {
-        *error = QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(valueTypeName(type));
-        return std::nullopt;
-    }
+    if (type != ValueType::List && texts.size() != 1)
+        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(nameOf(valueTypes, type))};
 
     const QString text = texts.value(0);
     switch (type) {
     case ValueType::Int:
-        if (const std::optional<int> value = parseInt(text, error))
-            return QVariant(*value);
-        return std::nullopt;
+        return parseInt(text);
     case ValueType::Bool: {
         static const QStringList yes = {QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"), QStringLiteral("1")};
         static const QStringList no = {QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("off"), QStringLiteral("0")};
-        if (yes.contains(text, Qt::CaseInsensitive))
-            return QVariant(true);
-        if (no.contains(text, Qt::CaseInsensitive))
-            return QVariant(false);
-        *error = QStringLiteral("'%1' is not a flag; write true or false").arg(text);
-        return std::nullopt;
+        if (!yes.contains(text, Qt::CaseInsensitive) && !no.contains(text, Qt::CaseInsensitive))
+            throw UsageError{QStringLiteral("'%1' is not a flag; write true or false").arg(text)};
+        return yes.contains(text, Qt::CaseInsensitive);
     }
     case ValueType::Size: {
         static const QRegularExpression pattern(QStringLiteral("^\\s*([0-9]+)\\s*[xX]\\s*([0-9]+)\\s*$"));
         const QRegularExpressionMatch match = pattern.match(text);
-        if (!match.hasMatch()) {
-            *error = QStringLiteral("'%1' is not a size; write WIDTHxHEIGHT, e.g. 1440x900").arg(text);
-            return std::nullopt;
-        }
-        const std::optional<int> width = parseInt(match.captured(1), error);
-        const std::optional<int> height = width ? parseInt(match.captured(2), error) : std::nullopt;
-        return height ? std::optional<QVariant>(QSize(*width, *height)) : std::nullopt;
+        if (!match.hasMatch())
+            throw UsageError{QStringLiteral("'%1' is not a size; write WIDTHxHEIGHT, e.g. 1440x900").arg(text)};
+        return QSize(parseInt(match.captured(1)), parseInt(match.captured(2)));
     }
     case ValueType::Point: {
         // Both parentheses or none: "(1,2" is a slip of the keyboard, not a point.
         static const QRegularExpression pattern(QStringLiteral("^\\s*(\\(?)\\s*(-?[0-9]+)\\s*,\\s*(-?[0-9]+)\\s*(\\)?)\\s*$"));
         const QRegularExpressionMatch match = pattern.match(text);
-        if (!match.hasMatch() || match.captured(1).isEmpty() != match.captured(4).isEmpty()) {
-            *error = QStringLiteral("'%1' is not a point; write X,Y or \"(X, Y)\", e.g. 100,50").arg(text);
-            return std::nullopt;
-        }
-        const std::optional<int> x = parseInt(match.captured(2), error);
-        const std::optional<int> y = x ? parseInt(match.captured(3), error) : std::nullopt;
-        return y ? std::optional<QVariant>(QPoint(*x, *y)) : std::nullopt;
+        if (!match.hasMatch() || match.captured(1).isEmpty() != match.captured(4).isEmpty())
+            throw UsageError{QStringLiteral("'%1' is not a point; write X,Y or \"(X, Y)\", e.g. 100,50").arg(text)};
+        return QPoint(parseInt(match.captured(2)), parseInt(match.captured(3)));
     }
     case ValueType::String:
-        return QVariant(text);
+        return text;
     case ValueType::List:
-        return QVariant(texts);
+        return texts;
     }
-    return std::nullopt;
+    return QVariant();
+}
+
+QStringList keysBelow(const QString &key)
+{
+    TavSettingsStore store;
+    store.beginGroup(key);
+    QStringList keys = store.allKeys();
+    for (QString &child : keys)
+        child.prepend(key + QLatin1Char('/'));
+    return keys;
+}
+
+QStringList applicationKeys(TavSettings::AppType appType)
+{
+    const QString group = applicationGroup(appType);
+    if (!group.isEmpty())
+        return keysBelow(group);
+
+    QStringList groups;
+    for (const auto &application : applications)
+        groups << applicationGroup(application.value);
+    QStringList keys = TavSettingsStore().allKeys();
+    keys.erase(std::remove_if(keys.begin(), keys.end(),
+                              [&groups](const QString &key) { return groups.contains(key.section(QLatin1Char('/'), 0, 0)); }),
+               keys.end());
+    return keys;
+}
+
+void StoreChange::confirm()
+{
+    m_store.sync();
+    if (m_store.status() == QSettings::AccessError)
+        throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), writeProblem(m_store.fileName()))};
+    if (m_store.status() == QSettings::FormatError)
+        throw Failure{QStringLiteral("cannot write the preference store %1: it is not in the store's format").arg(m_store.fileName())};
 }
 
 } // namespace Tool
