@@ -181,7 +181,7 @@ public:
     ///@}
 
     ///@{
-    /** Molecule tooltip mode (stored as "MoleculeTootipsType"); default 2. */
+    /** Molecule tooltip mode (its key in the store keeps an old misspelling); default 2. */
     TAVSHARE_EXPORT static int getMoleculeTooltipsType(AppType appType);
     TAVSHARE_EXPORT static void setMoleculeTooltipsType(int value, AppType appType);
     TAVSHARE_EXPORT static void clearMoleculeTooltipsType(AppType appType);
@@ -216,7 +216,7 @@ public:
     ///@}
 
     ///@{
-    /** Spline resolution (stored as "SplineResoluition"); default 500. */
+    /** Spline resolution (its key in the store keeps an old misspelling); default 500. */
     TAVSHARE_EXPORT static int getSplineResolution(AppType appType);
     TAVSHARE_EXPORT static void setSplineResolution(int value, AppType appType);
     TAVSHARE_EXPORT static void clearSplineResolution(AppType appType);
@@ -250,8 +250,11 @@ public:
     TAVSHARE_EXPORT static void clearVisibleTavModelInfoSec(AppType appType);
     ///@}
 
-    /// \cond internal
-    // --- Inside the library only: not exported, so applications cannot link to them ---
+private:
+    // Inside the library only: private and not exported, so that an application calling
+    // them fails to compile rather than to link. The library's tool and tests reach them
+    // through TavSettingsInternals.
+    friend struct TavSettingsInternals;
 
     // "App/keySrc" for applications 1 to 5, keySrc alone otherwise. An empty keySrc is a
     // programming error: it logs and ends the process with status 1.
@@ -261,7 +264,6 @@ public:
     // Removes every value of every application from the store.
     static void clearAllSettings();
     static void clearIconSize(AppType appType);
-    /// \endcond
 };
 
 #endif // TAVSETTINGS_H

@@ -8,35 +8,6 @@
 
 #include <cstdlib>
 
-namespace TavSettingsKeys {
-const QString organization = QStringLiteral("Zentrabio");
-const QString application = QStringLiteral("Tavrelle");
-
-const QString keyRecentFilePath = QStringLiteral("RecentFilePath");
-const QString keyRecentFileList = QStringLiteral("RecentFileList");
-const QString keySimulationWorkingDirectory = QStringLiteral("SimulationWorkingDirectory");
-const QString keyStartScreenSizeType = QStringLiteral("StartScreenSizeType");
-const QString keyStartScreenPosType = QStringLiteral("StartScreenPosType");
-const QString keyLastScreenSize = QStringLiteral("LastScreenSize");
-const QString keyLastScreenPos = QStringLiteral("LastScreenPos");
-const QString keyStartPageType = QStringLiteral("StartPageType");
-const QString keyApplicationTitleType = QStringLiteral("ApplicationTitleType");
-// The misspellings below are what the suite has always stored; do not correct them.
-const QString keyMoleculeTooltipsType = QStringLiteral("MoleculeTootipsType");
-const QString keyIconSizeType = QStringLiteral("IconSizeType");
-const QString keyIconSize = QStringLiteral("IconSize");
-const QString keyLineSpace = QStringLiteral("LineSpace");
-const QString keyAutoSaveSingleMolCpxType = QStringLiteral("AutoSaveSingleMolCpxType");
-const QString keyDisplayCenterButtonsType = QStringLiteral("DisplayCenterButtonsType");
-const QString keyDisplayFullNameType = QStringLiteral("DisplayFullNameType");
-const QString keyPottsModelSecVisibleStatus = QStringLiteral("PottsModelSecVisibleStatus");
-const QString keySplineResoluition = QStringLiteral("SplineResoluition");
-const QString keySplineProfileSynStatus = QStringLiteral("SplineProfileSynStatus");
-const QString keyImageExportMagnificationFactor = QStringLiteral("ImageExportMagnificationFactor");
-const QString keyVisibleVtkAxisMarker = QStringLiteral("VisibleVtkAxisMarker");
-const QString keyVisibleTavModelInfoSec = QStringLiteral("VisibleTavModelInfoSec");
-} // namespace TavSettingsKeys
-
 namespace {
 const QString keyOrbelle = QStringLiteral("Orbelle");
 const QString keyQuintara = QStringLiteral("Quintara");

@@ -4,40 +4,43 @@
 #ifndef TAVSETTINGS_P_H
 #define TAVSETTINGS_P_H
 
-// Inside the preference store only: the key constants and the one way to open the store.
+// Inside the preference store only: the key constants, the way to the operations that
+// TavSettings keeps private, and the one way to open the store.
 
 #include "TavSettings.h"
+#include "tavsettings_preferences_p.h"
 
 #include <QSettings>
 #include <QVariant>
 
 namespace TavSettingsKeys {
-extern const QString organization;
-extern const QString application;
+inline const QString organization = QStringLiteral("Zentrabio");
+inline const QString application = QStringLiteral("Tavrelle");
 
-extern const QString keyRecentFilePath;
-extern const QString keyRecentFileList;
-extern const QString keySimulationWorkingDirectory;
-extern const QString keyStartScreenSizeType;
-extern const QString keyStartScreenPosType;
-extern const QString keyLastScreenSize;
-extern const QString keyLastScreenPos;
-extern const QString keyStartPageType;
-extern const QString keyApplicationTitleType;
-extern const QString keyMoleculeTooltipsType;
-extern const QString keyIconSizeType;
-extern const QString keyIconSize;
-extern const QString keyLineSpace;
-extern const QString keyAutoSaveSingleMolCpxType;
-extern const QString keyDisplayCenterButtonsType;
-extern const QString keyDisplayFullNameType;
-extern const QString keyPottsModelSecVisibleStatus;
-extern const QString keySplineResoluition;
-extern const QString keySplineProfileSynStatus;
-extern const QString keyImageExportMagnificationFactor;
-extern const QString keyVisibleVtkAxisMarker;
-extern const QString keyVisibleTavModelInfoSec;
+inline const QString keyRecentFilePath = QStringLiteral("RecentFilePath");
+inline const QString keyRecentFileList = QStringLiteral("RecentFileList");
+inline const QString keySimulationWorkingDirectory = QStringLiteral("SimulationWorkingDirectory");
+
+#define TAVSETTINGS_KEY_CONSTANT(Type, Stem, getterPrefix, keyConstant, literal, defaultValue, remover) \
+    inline const QString keyConstant = QStringLiteral(literal);
+TAVSETTINGS_PREFERENCES(TAVSETTINGS_KEY_CONSTANT)
+#undef TAVSETTINGS_KEY_CONSTANT
 } // namespace TavSettingsKeys
+
+// The library's tool and tests reach the operations that TavSettings keeps private
+// through this.
+struct TavSettingsInternals {
+    static QString getKey(const QString &keySrc, TavSettings::AppType appType)
+    {
+        return TavSettings::getKey(keySrc, appType);
+    }
+    static QString getFileKey(const QString &keySrc, TavSettings::TavrelleFileType fileType, TavSettings::AppType appType)
+    {
+        return TavSettings::getFileKey(keySrc, fileType, appType);
+    }
+    static void clearAllSettings() { TavSettings::clearAllSettings(); }
+    static void clearIconSize(TavSettings::AppType appType) { TavSettings::clearIconSize(appType); }
+};
 
 // The suite's store, opened for the length of one call. Qt 5 is told to read and write
 // the file in UTF-8, as Qt 6 always does, so that applications built against either

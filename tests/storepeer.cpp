@@ -9,7 +9,7 @@
 //                                      files to that list one by one, keeping MAX entries
 //   storepeer empty-key                composes a key from an empty name (ends the process)
 
-#include "TavSettings.h"
+#include "tavsettings_p.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (command == QLatin1String("empty-key")) {
-        TavSettings::getKey(QString(), TavSettings::AppOrbelle);
+        TavSettingsInternals::getKey(QString(), TavSettings::AppOrbelle);
         return 0;
     }
     QTextStream(stderr) << "usage: storepeer set-recent PATH... | get-recent | set-line-space N | add-recent MAX FILE... | empty-key\n";

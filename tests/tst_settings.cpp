@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-#include "TavSettings.h"
+#include "tavsettings_p.h"
 #include "tavtest.h"
 
 #include <QProcess>
@@ -85,7 +85,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        TavSettings::clearAllSettings();
+        TavSettingsInternals::clearAllSettings();
     }
 
     void storeLivesInTheConfigFolder()
@@ -120,9 +120,9 @@ private Q_SLOTS:
         QFETCH(int, app);
         QFETCH(QString, key);
         if (fileType < 0)
-            QCOMPARE(TavSettings::getKey(name, App(app)), key);
+            QCOMPARE(TavSettingsInternals::getKey(name, App(app)), key);
         else
-            QCOMPARE(TavSettings::getFileKey(name, FileType(fileType), App(app)), key);
+            QCOMPARE(TavSettingsInternals::getFileKey(name, FileType(fileType), App(app)), key);
     }
 
     void emptyKeyEndsTheProcess_data()
@@ -175,7 +175,7 @@ private Q_SLOTS:
         });
         checkPreferences<QSize>({
             {"LastScreenSize", QSize(1440, 900), S::getLastScreenSize, S::setLastScreenSize, nullptr},
-            {"IconSize", QSize(20, 15), S::getIconSize, S::setIconSize, S::clearIconSize},
+            {"IconSize", QSize(20, 15), S::getIconSize, S::setIconSize, TavSettingsInternals::clearIconSize},
         });
         checkPreferences<QPoint>({
             {"LastScreenPos", QPoint(0, 0), S::getLastScreenPos, S::setLastScreenPos, S::clearLastScreenPos},
@@ -232,7 +232,7 @@ private Q_SLOTS:
         TavSettings::setLineSpace(4, TavSettings::AppPellaris);
         TavSettings::setSplineResolution(9, TavSettings::AppShared);
         TavSettings::setRecentTavrelleFileList({QStringLiteral("/x")}, TavSettings::ModelFile, TavSettings::AppHalvex);
-        TavSettings::clearAllSettings();
+        TavSettingsInternals::clearAllSettings();
         QVERIFY(storedKeys().isEmpty());
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppOrbelle), 10);
         QCOMPARE(TavSettings::getLineSpace(TavSettings::AppPellaris), 10);

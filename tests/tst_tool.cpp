@@ -4,7 +4,7 @@
 // Drives the built tavshare binary as a user would, against the sandbox's store and
 // temporary folder (the child processes inherit the sandbox's environment).
 
-#include "TavSettings.h"
+#include "tavsettings_p.h"
 #include "TavShare.h"
 #include "lockfile_p.h"
 #include "tavtest.h"
@@ -95,7 +95,7 @@ private:
     const QString m_gone = m_files.filePath("gone.tav");
 
 private Q_SLOTS:
-    void init() { TavSettings::clearAllSettings(); }
+    void init() { TavSettingsInternals::clearAllSettings(); }
 
     void helpNamesTheCommand()
     {

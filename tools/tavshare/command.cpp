@@ -25,8 +25,8 @@ const Named<TavSettings::TavrelleFileType> fileTypes[6] = {
 QString applicationGroup(TavSettings::AppType appType)
 {
     // The library owns the group names: take the part before the "/" of a key it composes.
-    const QString key = TavSettings::getKey(TavSettingsKeys::keyLineSpace, appType);
-    return key == TavSettingsKeys::keyLineSpace ? QString() : key.section(QLatin1Char('/'), 0, 0);
+    const QString key = TavSettingsInternals::getKey(TavSettingsKeys::keyRecentFilePath, appType);
+    return key == TavSettingsKeys::keyRecentFilePath ? QString() : key.section(QLatin1Char('/'), 0, 0);
 }
 
 QCommandLineOption appOption(const QString &description)

@@ -3,6 +3,8 @@
 
 #include "preferences.h"
 
+#include "tavsettings_preferences_p.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
@@ -23,35 +25,24 @@ const Named<ValueType> valueTypes[6] = {
 
 namespace {
 
+ValueType valueTypeOf(int) { return ValueType::Int; }
+ValueType valueTypeOf(bool) { return ValueType::Bool; }
+ValueType valueTypeOf(const QSize &) { return ValueType::Size; }
+ValueType valueTypeOf(const QPoint &) { return ValueType::Point; }
+
 // The suite's settings by name, with the type their accessors read. Built on first use
 // because the key constants are themselves built when the library loads.
 const QHash<QString, ValueType> &settingTypes()
 {
     using namespace TavSettingsKeys;
+#define TOOL_PREFERENCE_TYPE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) {keyConstant, valueTypeOf(Type())},
     static const QHash<QString, ValueType> types = {
         {keyRecentFileList, ValueType::List},
         {keyRecentFilePath, ValueType::String},
         {keySimulationWorkingDirectory, ValueType::String},
-        {keyStartScreenSizeType, ValueType::Int},
-        {keyStartScreenPosType, ValueType::Int},
-        {keyLastScreenSize, ValueType::Size},
-        {keyLastScreenPos, ValueType::Point},
-        {keyStartPageType, ValueType::Int},
-        {keyApplicationTitleType, ValueType::Int},
-        {keyMoleculeTooltipsType, ValueType::Int},
-        {keyIconSizeType, ValueType::Int},
-        {keyIconSize, ValueType::Size},
-        {keyLineSpace, ValueType::Int},
-        {keyAutoSaveSingleMolCpxType, ValueType::Int},
-        {keyDisplayCenterButtonsType, ValueType::Int},
-        {keyDisplayFullNameType, ValueType::Int},
-        {keyPottsModelSecVisibleStatus, ValueType::Bool},
-        {keySplineResoluition, ValueType::Int},
-        {keySplineProfileSynStatus, ValueType::Bool},
-        {keyImageExportMagnificationFactor, ValueType::Int},
-        {keyVisibleVtkAxisMarker, ValueType::Bool},
-        {keyVisibleTavModelInfoSec, ValueType::Bool},
+        TAVSETTINGS_PREFERENCES(TOOL_PREFERENCE_TYPE)
     };
+#undef TOOL_PREFERENCE_TYPE
     return types;
 }
 
@@ -66,11 +57,11 @@ const QHash<QString, ValueType> &knownKeys()
         QHash<QString, ValueType> composed;
         for (const auto &application : applications) {
             for (auto setting = settingTypes().constBegin(); setting != settingTypes().constEnd(); ++setting) {
-                composed.insert(TavSettings::getKey(setting.key(), application.value), setting.value());
+                composed.insert(TavSettingsInternals::getKey(setting.key(), application.value), setting.value());
                 if (!perFileType.contains(setting.key()))
                     continue;
                 for (const auto &fileType : fileTypes)
-                    composed.insert(TavSettings::getFileKey(setting.key(), fileType.value, application.value), setting.value());
+                    composed.insert(TavSettingsInternals::getFileKey(setting.key(), fileType.value, application.value), setting.value());
             }
         }
         return composed;

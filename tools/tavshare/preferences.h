@@ -20,7 +20,7 @@ enum class ValueType { Int, Bool, Size, Point, String, List };
 // int, bool, size, point, string, list.
 extern const Named<ValueType> valueTypes[6];
 
-// The type the suite keeps under a store key such as "Orbelle/LineSpace" or
+// The type the suite keeps under a store key such as
 // "Halvex/RecentFileList/TavrelleModelFile"; nothing for keys the suite does not use.
 std::optional<ValueType> knownValueType(const QString &key);
 // The key the suite uses that is closest to key: the fewest characters inserted, deleted

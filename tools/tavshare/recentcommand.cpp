@@ -61,7 +61,7 @@ void prune(const Invocation &invocation)
     StoreChange change;
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
-        const QString key = TavSettings::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected.appType);
+        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected.appType);
         // One read-change-write under the lock the applications take for their own
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;

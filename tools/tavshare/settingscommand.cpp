@@ -25,8 +25,8 @@ QString storeKey(const Invocation &invocation)
 {
     const QStringList parts = invocation.arguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
-        throw UsageError{QStringLiteral("KEY is empty; give a key such as LineSpace or Orbelle/LineSpace")};
-    return TavSettings::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
+        throw UsageError{QStringLiteral("KEY is empty; give a key such as %1 or Orbelle/%1").arg(TavSettingsKeys::keyLineSpace)};
+    return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
 }
 
 void printValue(const QString &key, const DecodedValue &value)
@@ -129,7 +129,7 @@ void reset(const Invocation &invocation)
     if (all) {
         requireConfirmation(invocation, QStringLiteral("removes every value of the preference store"));
         const int count = int(TavSettingsStore().allKeys().size());
-        TavSettings::clearAllSettings();
+        TavSettingsInternals::clearAllSettings();
         change.confirm();
         out() << QStringLiteral("removed every value (%1)\n").arg(count);
         return;
@@ -155,7 +155,7 @@ void path(const Invocation &)
 
 QList<Command> settingsCommands()
 {
-    const Argument key{QStringLiteral("KEY"), QStringLiteral("A store key such as Orbelle/LineSpace, or LineSpace with --app orbelle.")};
+    const Argument key{QStringLiteral("KEY"), QStringLiteral("A store key such as Orbelle/%1, or %1 with --app orbelle.").arg(TavSettingsKeys::keyLineSpace)};
     const QCommandLineOption keyApp = appOption(QStringLiteral("Put KEY in the group of this application (default: KEY as it stands)."));
     return {
         group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
@@ -174,13 +174,14 @@ QList<Command> settingsCommands()
          {key}, {keyApp, jsonOption}, get},
         {QStringLiteral("settings set"), QStringLiteral("store one value"),
          QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known\n"
-                        "(LineSpace is an int, IconSize a size, RecentFileList a list, ...); other keys\n"
+                        "(%1 is an int, %2 a size, %3 a list, ...); other keys\n"
                         "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
                         "size 1440x900, point 100,50 or \"(100, 50)\", list: one VALUE per entry\n"
                         "(none for an empty list).\n"
                         "A key that no setting of the suite has is refused, naming the closest one;\n"
                         "--raw stores it all the same.\n"
-                        "Put -- before a negative number: tavshare settings set Orbelle/LineSpace -- -3"),
+                        "Put -- before a negative number: tavshare settings set Orbelle/%1 -- -3")
+             .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize, TavSettingsKeys::keyRecentFileList),
          {key, {QStringLiteral("[VALUE...]"), QStringLiteral("The value; one per entry for a list.")}},
          {keyApp,
           {QStringLiteral("type"),
