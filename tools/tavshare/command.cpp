@@ -59,24 +59,19 @@ void note(const QString &text)
 
 QString printable(const QString &text)
 {
+    // The characters with an escape of their own, and the letter of each escape.
+    static const QString escaped = QStringLiteral("\\\t\n\r\a\b\f\v");
+    static const QString letters = QStringLiteral("\\tnrabfv");
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': shown += QLatin1String("\\\\"); break;
-        case '\t': shown += QLatin1String("\\t"); break;
-        case '\n': shown += QLatin1String("\\n"); break;
-        case '\r': shown += QLatin1String("\\r"); break;
-        case '\a': shown += QLatin1String("\\a"); break;
-        case '\b': shown += QLatin1String("\\b"); break;
-        case '\f': shown += QLatin1String("\\f"); break;
-        case '\v': shown += QLatin1String("\\v"); break;
-        default:
-            if (c.category() == QChar::Other_Control)
-                shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                shown += c;
-        }
+        const int escape = int(escaped.indexOf(c));
+        if (escape >= 0)
+            shown.append(QLatin1Char('\\')).append(letters.at(escape));
+        else if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
     }
     return shown;
 }
@@ -141,7 +136,7 @@ QString helpText(const QCommandLineParser &parser, const QString &commandLine)
 }
 
 // Parses the arguments after the command's words; false when only the help was asked for.
-bool parse(QCommandLineParser &parser, const Command &command, const QString &commandLine, const QStringList &arguments)
+bool parse(Invocation &parser, const Command &command, const QString &commandLine, const QStringList &arguments)
 {
     parser.setApplicationDescription(command.description);
     // Our own help option: Qt's would also offer --help-all with Qt's internal options.
@@ -171,7 +166,7 @@ bool parse(QCommandLineParser &parser, const Command &command, const QString &co
         out() << helpText(parser, commandLine);
         return false;
     }
-    const QStringList given = parser.positionalArguments();
+    const QStringList given = parser.arguments();
     if (given.size() < required.size())
         throw UsageError{QStringLiteral("missing ") + required.mid(given.size()).join(QLatin1Char(' '))};
     if (!takesMany && given.size() > command.arguments.size())
@@ -220,7 +215,7 @@ int execute(const QList<Command> &commands, const QStringList &arguments)
             commandLine = QStringLiteral("tavshare ") + command->words;
         }
         Invocation invocation;
-        if (parse(invocation.m_parser, *command, commandLine, arguments.mid(used)))
+        if (parse(invocation, *command, commandLine, arguments.mid(used)))
             command->run(invocation);
         return 0;
     } catch (const UsageError &error) {

@@ -139,22 +139,14 @@ inline Command group(const QString &words, const QString &summary, const QString
 }
 
 // The command line of one command, parsed and checked against its declaration.
-class Invocation
+class Invocation : public QCommandLineParser
 {
 public:
-    bool isSet(const QString &option) const { return m_parser.isSet(option); }
-    bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
-    QString value(const QString &option) const { return m_parser.value(option); }
-    QStringList values(const QString &option) const { return m_parser.values(option); }
-    QStringList arguments() const { return m_parser.positionalArguments(); }
+    QStringList arguments() const { return positionalArguments(); }
     // The value of --app, or nothing when it is not given.
     std::optional<TavSettings::AppType> application() const;
     // The value of --app, which the command needs.
     QString requiredApplicationName() const;
-
-private:
-    friend int execute(const QList<Command> &, const QStringList &);
-    QCommandLineParser m_parser;
 };
 
 // Runs the command that the first arguments name, catching its errors; returns the exit status.

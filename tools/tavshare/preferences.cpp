@@ -30,39 +30,29 @@ ValueType valueTypeOf(bool) { return ValueType::Bool; }
 ValueType valueTypeOf(const QSize &) { return ValueType::Size; }
 ValueType valueTypeOf(const QPoint &) { return ValueType::Point; }
 
-// The suite's settings by name, with the type their accessors read. Built on first use
-// because the key constants are themselves built when the library loads.
-const QHash<QString, ValueType> &settingTypes()
-{
-    using namespace TavSettingsKeys;
-#define TOOL_PREFERENCE_TYPE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) {keyConstant, valueTypeOf(Type())},
-    static const QHash<QString, ValueType> types = {
-        {keyRecentFileList, ValueType::List},
-        {keyRecentFilePath, ValueType::String},
-        {keySimulationWorkingDirectory, ValueType::String},
-        TAVSETTINGS_PREFERENCES(TOOL_PREFERENCE_TYPE)
-    };
-#undef TOOL_PREFERENCE_TYPE
-    return types;
-}
-
-// Every key the suite composes for its settings, with the setting's type: each setting
-// with and without an application group, and those kept per kind of file also with each
-// file-type suffix.
+// Every key the suite composes for its settings, with the type their accessors read:
+// each setting with and without an application group, and those kept per kind of file
+// with each file-type suffix as well. Built on first use because the key constants are
+// themselves built when the library loads.
 const QHash<QString, ValueType> &knownKeys()
 {
     static const QHash<QString, ValueType> keys = [] {
         using namespace TavSettingsKeys;
-        const QStringList perFileType = {keyRecentFileList, keyRecentFilePath, keySimulationWorkingDirectory};
         QHash<QString, ValueType> composed;
         for (const auto &application : applications) {
-            for (auto setting = settingTypes().constBegin(); setting != settingTypes().constEnd(); ++setting) {
-                composed.insert(TavSettingsInternals::getKey(setting.key(), application.value), setting.value());
-                if (!perFileType.contains(setting.key()))
-                    continue;
-                for (const auto &fileType : fileTypes)
-                    composed.insert(TavSettingsInternals::getFileKey(setting.key(), fileType.value, application.value), setting.value());
-            }
+            const auto add = [&](const QString &setting, ValueType type, bool perFileType) {
+                composed.insert(TavSettingsInternals::getKey(setting, application.value), type);
+                for (const auto &fileType : fileTypes) {
+                    if (perFileType)
+                        composed.insert(TavSettingsInternals::getFileKey(setting, fileType.value, application.value), type);
+                }
+            };
+            add(keyRecentFileList, ValueType::List, true);
+            add(keyRecentFilePath, ValueType::String, true);
+            add(keySimulationWorkingDirectory, ValueType::String, true);
+#define TOOL_ADD_PREFERENCE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) add(keyConstant, valueTypeOf(Type()), false);
+            TAVSETTINGS_PREFERENCES(TOOL_ADD_PREFERENCE)
+#undef TOOL_ADD_PREFERENCE
         }
         return composed;
     }();
@@ -105,11 +95,6 @@ QString pointText(const QPoint &point)
     return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
 }
 
-QString flagText(bool flag)
-{
-    return flag ? QStringLiteral("true") : QStringLiteral("false");
-}
-
 // How a stored value is named in a problem report.
 QString describe(const QVariant &stored)
 {
@@ -129,19 +114,20 @@ QString describe(const QVariant &stored)
 DecodedValue asStored(const QVariant &stored)
 {
     DecodedValue decoded;
-    if (hasType(stored, QMetaType::QStringList)) {
-        decoded.isList = true;
-        decoded.lines = stored.toStringList();
-        decoded.json = QJsonArray::fromStringList(decoded.lines);
-    } else if (hasType(stored, QMetaType::QSize)) {
+    if (hasType(stored, QMetaType::QSize)) {
         decoded.lines << sizeText(stored.toSize());
         decoded.json = QJsonObject{{QStringLiteral("width"), stored.toSize().width()}, {QStringLiteral("height"), stored.toSize().height()}};
     } else if (hasType(stored, QMetaType::QPoint)) {
         decoded.lines << pointText(stored.toPoint());
         decoded.json = QJsonObject{{QStringLiteral("x"), stored.toPoint().x()}, {QStringLiteral("y"), stored.toPoint().y()}};
+    } else if (hasType(stored, QMetaType::QStringList)) {
+        decoded.isList = true;
+        decoded.lines = stored.toStringList();
+        decoded.json = QJsonArray::fromStringList(decoded.lines);
     } else if (!stored.isValid() || stored.canConvert<QString>()) {
         decoded.lines << stored.toString();
-        decoded.json = stored.toString();
+        const bool isNumberOrFlag = hasType(stored, QMetaType::Int) || hasType(stored, QMetaType::Bool);
+        decoded.json = isNumberOrFlag ? QJsonValue::fromVariant(stored) : QJsonValue(stored.toString());
     } else {
         decoded.lines << QStringLiteral("<%1 value>").arg(QString::fromLatin1(stored.typeName()));
         decoded.json = decoded.lines.first();
@@ -149,50 +135,54 @@ DecodedValue asStored(const QVariant &stored)
     return decoded;
 }
 
-DecodedValue withProblem(const QVariant &stored, const QString &expected, const QString &suiteReads)
-{
-    DecodedValue decoded = asStored(stored);
-    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3").arg(describe(stored), expected, suiteReads);
-    return decoded;
-}
-
 DecodedValue decodeAs(ValueType type, const QVariant &stored)
 {
-    DecodedValue decoded;
+    // Whether stored holds a value of type, the value the suite reads, and how both are
+    // named when it does not.
+    bool holds = false;
+    QVariant read = stored;
+    QString expected;
+    QString reads;
     switch (type) {
-    case ValueType::Int: {
-        bool ok = false;
-        const int value = stored.toInt(&ok);
-        if (!ok)
-            return withProblem(stored, QStringLiteral("a whole number"), QString::number(stored.toInt()));
-        decoded.lines << QString::number(value);
-        decoded.json = value;
-        return decoded;
-    }
+    case ValueType::Int:
+        read = stored.toInt(&holds);
+        expected = QStringLiteral("a whole number");
+        reads = read.toString();
+        break;
     case ValueType::Bool:
         // The store writes flags as the words true and false.
-        if (!hasType(stored, QMetaType::Bool) && stored.toString() != QLatin1String("true") && stored.toString() != QLatin1String("false"))
-            return withProblem(stored, QStringLiteral("true or false"), flagText(stored.toBool()));
-        decoded.lines << flagText(stored.toBool());
-        decoded.json = stored.toBool();
-        return decoded;
+        holds = hasType(stored, QMetaType::Bool) || stored.toString() == QLatin1String("true") || stored.toString() == QLatin1String("false");
+        read = stored.toBool();
+        expected = QStringLiteral("true or false");
+        reads = read.toString();
+        break;
     case ValueType::Size:
-        return hasType(stored, QMetaType::QSize) ? asStored(stored) : withProblem(stored, QStringLiteral("a size"), QStringLiteral("an invalid size"));
+        holds = hasType(stored, QMetaType::QSize);
+        expected = QStringLiteral("a size");
+        reads = QStringLiteral("an invalid size");
+        break;
     case ValueType::Point:
-        return hasType(stored, QMetaType::QPoint) ? asStored(stored) : withProblem(stored, QStringLiteral("a point"), QStringLiteral("(0, 0)"));
+        holds = hasType(stored, QMetaType::QPoint);
+        expected = QStringLiteral("a point");
+        reads = QStringLiteral("(0, 0)");
+        break;
     case ValueType::String:
-        if (stored.isValid() && !hasType(stored, QMetaType::QString))
-            return withProblem(stored, QStringLiteral("a text"), QLatin1Char('\'') + stored.toString() + QLatin1Char('\''));
-        return asStored(stored);
+        holds = !stored.isValid() || hasType(stored, QMetaType::QString);
+        expected = QStringLiteral("a text");
+        reads = QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
+        break;
     case ValueType::List:
         // A one-entry list is stored as plain text and an empty one as an invalid value.
-        if (stored.isValid() && !hasType(stored, QMetaType::QString) && !hasType(stored, QMetaType::QStringList))
-            return withProblem(stored, QStringLiteral("a list"), QStringLiteral("an empty list"));
-        decoded.isList = true;
-        decoded.lines = stored.toStringList();
-        decoded.json = QJsonArray::fromStringList(decoded.lines);
-        return decoded;
+        holds = !stored.isValid() || hasType(stored, QMetaType::QString) || hasType(stored, QMetaType::QStringList);
+        read = stored.toStringList();
+        expected = QStringLiteral("a list");
+        reads = QStringLiteral("an empty list");
+        break;
     }
+    if (holds)
+        return asStored(read);
+    DecodedValue decoded = asStored(stored);
+    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3").arg(describe(stored), expected, reads);
     return decoded;
 }
 

@@ -14,33 +14,22 @@ namespace {
 const Named<int> notations[] = {{"exponent", 0}, {"fixed", 1}, {"auto", 2}};
 
 const Named<TavShare::UnitType> units[] = {
-    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond},
-    {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
-    {"UnitPerSecond", TavShare::UnitPerSecond},
-    {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
-    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer},
-    {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
-    {"UnitMolecules", TavShare::UnitMolecules},
-    {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
-    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter},
-    {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
-    {"UnitSquareMeter", TavShare::UnitSquareMeter},
-    {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
-    {"UnitMeter", TavShare::UnitMeter},
-    {"UnitCentimeter", TavShare::UnitCentimeter},
+    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond}, {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
+    {"UnitPerSecond", TavShare::UnitPerSecond}, {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
+    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer}, {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
+    {"UnitMolecules", TavShare::UnitMolecules}, {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
+    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter}, {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
+    {"UnitSquareMeter", TavShare::UnitSquareMeter}, {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
+    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter},
     {"UnitMicrometer", TavShare::UnitMicrometer},
 };
 
 const Named<unsigned long> libraries[] = {
-    {"boost", TavShare::AckBoost},       {"qt", TavShare::AckQt},
-    {"sqlite", TavShare::AckSqlite},     {"libsbml", TavShare::AckLibSbml},
-    {"graphviz", TavShare::AckGraphviz}, {"qwt", TavShare::AckQwt},
-    {"sundials", TavShare::AckSundials}, {"rowmap", TavShare::AckRowmap},
-    {"docbook", TavShare::AckDocBook},   {"vtk", TavShare::AckVtk},
-    {"itk", TavShare::AckItk},           {"sobol", TavShare::AckSobolSequences},
-    {"mongodb", TavShare::AckMongoDb},   {"density", TavShare::AckDensityEstimation},
-    {"qt-examples", TavShare::AckQtExamples},
-    {"all", 0xffff}, // every credit; 0x0040 credits none
+    {"boost", TavShare::AckBoost}, {"qt", TavShare::AckQt}, {"sqlite", TavShare::AckSqlite}, {"libsbml", TavShare::AckLibSbml},
+    {"graphviz", TavShare::AckGraphviz}, {"qwt", TavShare::AckQwt}, {"sundials", TavShare::AckSundials},
+    {"rowmap", TavShare::AckRowmap}, {"docbook", TavShare::AckDocBook}, {"vtk", TavShare::AckVtk}, {"itk", TavShare::AckItk},
+    {"sobol", TavShare::AckSobolSequences}, {"mongodb", TavShare::AckMongoDb}, {"density", TavShare::AckDensityEstimation},
+    {"qt-examples", TavShare::AckQtExamples}, {"all", 0xffff}, // every credit; 0x0040 credits none
 };
 
 const int maximumPrecision = 99;
