@@ -172,9 +172,14 @@ LockFileHandle::Outcome LockFileHandle::remove(const QString &entry)
     return replaceContent(content) ? Rewritten : WriteFailed;
 }
 
+QString lockFilePathFor(const QString &applicationName)
+{
+    return QDir::tempPath() + QLatin1Char('/') + applicationName + QLatin1String(".lock");
+}
+
 QString TavShare::getLockFilePath()
 {
-    return QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName() + QLatin1String(".lock");
+    return lockFilePathFor(QCoreApplication::applicationName());
 }
 
 int TavShare::getLock(const QString &file)

@@ -33,7 +33,7 @@
  * as UTF-8.
  *
  * Used by TavShare::getLock and TavShare::releaseLock, and by tools that list or prune
- * an application's lock file (TavShare::getLockFilePath() names it).
+ * an application's lock file (lockFilePathFor() names it).
  */
 class LockFileHandle
 {
@@ -71,8 +71,13 @@ public:
 
     Status status() const { return m_status; }
     // Why the file was Refused, to follow "The lock file": "belongs to user alice", "is
-    // held by another process" or "is larger than 16 MiB". Empty for any other status.
+    // held by another process" or "is larger than 16 MiB"; or why it is CannotOpen for
+    // what it is: "is not a regular file", "has more than one name". Else empty.
     QString refusal() const { return m_refusal; }
+    // The errno of the system call that failed last: why the file could not be created or
+    // opened, why it may only be read, or why a rewrite failed. 0 when no call failed,
+    // also when the file is CannotOpen for what it is (not a regular file, several names).
+    int error() const { return m_error; }
     // The entries in file order; empty unless status() is Open.
     QStringList entries() const;
     // Replaces the whole list by entries. False when the file is not Open, may only be
@@ -93,7 +98,12 @@ private:
     bool m_writable = false;
     QByteArray m_content;
     QString m_refusal;
+    int m_error = 0;
     Status m_status;
 };
+
+// The lock file of the processes that run under applicationName: the temporary folder,
+// "/", the name and ".lock". TavShare::getLockFilePath() is that of the running program.
+QString lockFilePathFor(const QString &applicationName);
 
 #endif // LOCKFILE_P_H

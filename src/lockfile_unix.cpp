@@ -33,13 +33,17 @@ const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 const mode_t ownerOnly = S_IRUSR | S_IWUSR;
 const mode_t writableByOthers = S_IWGRP | S_IWOTH;
 
+// Leaves in errno why the file is not writable, if it is not.
 int openExisting(const QByteArray &path, bool *writable)
 {
     int descriptor = ::open(path.constData(), O_RDWR | safeOpenFlags);
     *writable = descriptor >= 0;
     if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
         // A lock file we may only read still tells whether a file is listed.
+        const int readOnlyReason = errno;
         descriptor = ::open(path.constData(), O_RDONLY | safeOpenFlags);
+        if (descriptor >= 0)
+            errno = readOnlyReason;
     }
     return descriptor;
 }
@@ -92,39 +96,52 @@ bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
 }
 
 // Checks the file open at descriptor, which created tells whether we have just made,
-// then locks and reads it into content. Refusals say why in refusal.
-LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray *content, QString *refusal)
+// then locks and reads it into content. Says why it failed in error (a failed call) or
+// in reason (the file itself).
+LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray *content, QString *reason, int *error)
 {
     struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
+    if (::fstat(descriptor, &status) != 0) {
+        *error = errno;
         return LockFileHandle::CannotOpen;
+    }
+    if (!S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        *reason = S_ISREG(status.st_mode) ? QStringLiteral("has more than one name") : QStringLiteral("is not a regular file");
+        return LockFileHandle::CannotOpen;
+    }
     // By owner, not by permission: root may write anyone's file.
     if (status.st_uid != ::geteuid()) {
-        *refusal = belongsTo(status.st_uid);
+        *reason = belongsTo(status.st_uid);
         return LockFileHandle::Refused;
     }
     // Our own file, but others could have rewritten it (or, had we created it, the
     // umask could have cut our own permissions).
     const mode_t permissions = status.st_mode & 07777;
     const mode_t wanted = created ? ownerOnly : permissions & ~writableByOthers;
-    if (permissions != wanted && ::fchmod(descriptor, wanted) != 0 && errno != EROFS)
+    if (permissions != wanted && ::fchmod(descriptor, wanted) != 0 && errno != EROFS) {
+        *error = errno;
         return LockFileHandle::CannotOpen;
+    }
     // Before the lock is taken: reading a huge file would keep every other process
     // waiting for it.
     if (status.st_size > LockFileHandle::maximumSize) {
-        *refusal = tooLarge();
+        *reason = tooLarge();
         return LockFileHandle::Refused;
     }
     if (!lockExclusively(descriptor)) {
-        if (errno != EWOULDBLOCK)
+        if (errno != EWOULDBLOCK) {
+            *error = errno;
             return LockFileHandle::CannotOpen;
-        *refusal = QStringLiteral("is held by another process");
+        }
+        *reason = QStringLiteral("is held by another process");
         return LockFileHandle::Refused;
     }
-    if (!readWhole(descriptor, status.st_size, content))
+    if (!readWhole(descriptor, status.st_size, content)) {
+        *error = errno;
         return LockFileHandle::CannotOpen;
+    }
     if (content->size() > LockFileHandle::maximumSize) {
-        *refusal = tooLarge();
+        *reason = tooLarge();
         return LockFileHandle::Refused;
     }
     return LockFileHandle::Open;
@@ -170,26 +187,30 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
 {
     const QByteArray nativePath = QFile::encodeName(path);
     m_descriptor = openExisting(nativePath, &m_writable);
+    m_error = m_writable ? 0 : errno;
     bool created = false;
-    if (m_descriptor < 0 && errno == ENOENT && mode == CreateIfMissing) {
+    if (m_descriptor < 0 && m_error == ENOENT && mode == CreateIfMissing) {
         m_descriptor = createExclusively(nativePath);
         m_writable = created = m_descriptor >= 0;
-        if (m_descriptor < 0 && errno != EEXIST)
+        m_error = created ? 0 : errno;
+        if (m_descriptor < 0 && m_error != EEXIST)
             return CannotCreate;
         // Another process created it first: share theirs.
-        if (m_descriptor < 0)
+        if (m_descriptor < 0) {
             m_descriptor = openExisting(nativePath, &m_writable);
+            m_error = m_writable ? 0 : errno;
+        }
     }
     if (m_descriptor < 0) {
         // Another user's file that we may not even open: say whose it is.
         struct stat status;
-        if (errno == EACCES && ::lstat(nativePath.constData(), &status) == 0 && status.st_uid != ::geteuid()) {
+        if (m_error == EACCES && ::lstat(nativePath.constData(), &status) == 0 && status.st_uid != ::geteuid()) {
             m_refusal = belongsTo(status.st_uid);
             return Refused;
         }
         return CannotOpen;
     }
-    const Status status = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal);
+    const Status status = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal, &m_error);
     if (status != Open) {
         ::close(m_descriptor);
         m_descriptor = -1;
@@ -206,6 +227,7 @@ bool LockFileHandle::replaceContent(const QByteArray &content)
         m_content = content;
         return true;
     }
+    m_error = errno;
     // A full disk or a file size limit must not cost the other entries their locks. The
     // file may hold any part of content now: rewrite what differs, and cut what it grew.
     writeChanges(m_descriptor, content, m_content);

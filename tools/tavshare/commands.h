@@ -4,22 +4,17 @@
 #ifndef TAVSHARE_TOOL_COMMANDS_H
 #define TAVSHARE_TOOL_COMMANDS_H
 
-// The commands of tavshare. Each takes the arguments after its own name and returns
-// the process's exit code.
+// The commands of tavshare, by subject, each group first.
 
-#include <QStringList>
+#include "command.h"
 
 namespace Tool {
 
-int runSettings(const QStringList &arguments);
-int runRecent(const QStringList &arguments);
-int runLocks(const QStringList &arguments);
-int runFormat(const QStringList &arguments);
-int runUnit(const QStringList &arguments);
-int runAck(const QStringList &arguments);
-
-// "tavshare <version> (build revision <revision>)" and a line feed.
-QString versionText();
+QList<Command> settingsCommands();
+QList<Command> recentCommands();
+QList<Command> lockCommands();
+// format, unit and ack.
+QList<Command> textCommands();
 
 } // namespace Tool
 

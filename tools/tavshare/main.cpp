@@ -3,19 +3,15 @@
 
 // tavshare: inspect and repair the state that the suite's applications share.
 
-#include "commandline.h"
 #include "commands.h"
-#include "settingvalue.h"
+#include "preferences.h"
+
+#include "TavShare.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace {
-
-const QString toolDescription = QStringLiteral(
-    "Inspect and repair the state the suite's applications share: the preference\n"
-    "store, the recent-file lists and the lock files. Try the suite's number and\n"
-    "unit texts.");
 
 const QString toolNotes = QStringLiteral(
     "\nOptions:\n"
@@ -24,32 +20,30 @@ const QString toolNotes = QStringLiteral(
     "\nExit status: 0 on success, 1 when the operation failed (the reason is on\n"
     "standard error), 2 when the command line is wrong (a missing --yes included).\n");
 
-const QList<Tool::Action> commands = {
-    {QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"), Tool::runSettings},
-    {QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"), Tool::runRecent},
-    {QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"), Tool::runLocks},
-    {QStringLiteral("format"), QStringLiteral("write a number as the suite does"), Tool::runFormat},
-    {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"), Tool::runUnit},
-    {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"), Tool::runAck},
-};
-
 int run(const QStringList &arguments)
 {
+    using namespace Tool;
+    // The tool itself is the group of the groups.
+    const QList<Command> commands = QList<Command>{group(QString(), QString(), QStringLiteral(
+        "Inspect and repair the state the suite's applications share: the preference\n"
+        "store, the recent-file lists and the lock files. Try the suite's number and\n"
+        "unit texts."))} + settingsCommands() + recentCommands() + lockCommands() + textCommands();
+
     const QString first = arguments.value(0);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        Tool::out() << Tool::groupHelpText(QStringLiteral("tavshare"), toolDescription, commands) << toolNotes;
-        return Tool::ExitSuccess;
+        out() << groupHelpText(commands, commands.first()) << toolNotes;
+        return 0;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-V")) {
-        Tool::out() << Tool::versionText();
-        return Tool::ExitSuccess;
+        out() << QStringLiteral("tavshare %1 (build revision %2)\n").arg(TavShare::getTavrelleCurrVersionQString()).arg(TavShare::getRevision());
+        return 0;
     }
     // Not in the help: the bash completion asks for the keys it offers.
     if (first == QLatin1String("--setting-keys")) {
-        Tool::out() << Tool::knownSettingKeys().join(QLatin1Char('\n')) << '\n';
-        return Tool::ExitSuccess;
+        out() << knownSettingKeys().join(QLatin1Char('\n')) << '\n';
+        return 0;
     }
-    return Tool::dispatch(QStringLiteral("tavshare"), toolDescription, commands, arguments);
+    return execute(commands, arguments);
 }
 
 } // namespace
@@ -68,6 +62,5 @@ int main(int argc, char *argv[])
 
     const int exitCode = run(app.arguments().mid(1));
     Tool::out().flush();
-    Tool::err().flush();
     return exitCode;
 }

@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-// tavshare format and tavshare unit: the suite's number and unit texts.
+// tavshare format, unit and ack: the suite's number, unit and acknowledgement texts.
 
-#include "commandline.h"
 #include "commands.h"
 
 #include "TavShare.h"
@@ -11,134 +10,126 @@
 namespace Tool {
 namespace {
 
-struct Notation {
-    const char *name;
-    int dataFormat; // as getScientificFormat takes it
-};
+// As getScientificFormat takes them.
+const Named<int> notations[] = {{"exponent", 0}, {"fixed", 1}, {"auto", 2}};
 
-const Notation notations[] = {
-    {"exponent", 0},
-    {"fixed", 1},
-    {"auto", 2},
-};
-
-struct UnitName {
-    const char *enumerator;
-    TavShare::UnitType unitType;
-};
-
-const UnitName units[] = {
-    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond},
-    {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
-    {"UnitPerSecond", TavShare::UnitPerSecond},
-    {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
-    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer},
-    {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
-    {"UnitMolecules", TavShare::UnitMolecules},
-    {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
-    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter},
-    {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
-    {"UnitSquareMeter", TavShare::UnitSquareMeter},
-    {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
-    {"UnitMeter", TavShare::UnitMeter},
-    {"UnitCentimeter", TavShare::UnitCentimeter},
+const Named<TavShare::UnitType> units[] = {
+    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond}, {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
+    {"UnitPerSecond", TavShare::UnitPerSecond}, {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
+    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer}, {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
+    {"UnitMolecules", TavShare::UnitMolecules}, {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
+    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter}, {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
+    {"UnitSquareMeter", TavShare::UnitSquareMeter}, {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
+    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter},
     {"UnitMicrometer", TavShare::UnitMicrometer},
 };
 
-const int defaultPrecision = 6;
-const int maximumPrecision = 99;
+const Named<unsigned long> libraries[] = {
+    {"boost", TavShare::AckBoost}, {"qt", TavShare::AckQt}, {"sqlite", TavShare::AckSqlite}, {"libsbml", TavShare::AckLibSbml},
+    {"graphviz", TavShare::AckGraphviz}, {"qwt", TavShare::AckQwt}, {"sundials", TavShare::AckSundials},
+    {"rowmap", TavShare::AckRowmap}, {"docbook", TavShare::AckDocBook}, {"vtk", TavShare::AckVtk}, {"itk", TavShare::AckItk},
+    {"sobol", TavShare::AckSobolSequences}, {"mongodb", TavShare::AckMongoDb}, {"density", TavShare::AckDensityEstimation},
+    {"qt-examples", TavShare::AckQtExamples}, {"all", 0xffff}, // every credit; 0x0040 credits none
+};
 
-// The enumerator without its "Unit", in lower case: micrometer for UnitMicrometer.
-QString shortUnitName(const UnitName &unit)
-{
-    return QString::fromLatin1(unit.enumerator).mid(4).toLower();
-}
+const int maximumPrecision = 99;
 
 // One line per unit: value, enumerator and text.
 QString unitTable()
 {
     QString table;
-    for (const UnitName &unit : units) {
-        table += QStringLiteral("  %1  %2  %3\n")
-                     .arg(int(unit.unitType), 2)
-                     .arg(QString::fromLatin1(unit.enumerator), -31)
-                     .arg(TavShare::getUnit(unit.unitType));
-    }
+    for (const auto &unit : units)
+        table += QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
     return table;
+}
+
+void format(const Invocation &invocation)
+{
+    const int notation = lookUp(notations, QStringLiteral("notation"), invocation.value(QStringLiteral("notation")));
+    bool ok = false;
+    const int precision = invocation.value(QStringLiteral("precision")).toInt(&ok);
+    if (!ok || precision < 0 || precision > maximumPrecision)
+        throw UsageError{QStringLiteral("--precision takes a whole number from 0 to %1, not '%2'").arg(maximumPrecision).arg(invocation.value(QStringLiteral("precision")))};
+    // The library hands back text that is no number unchanged; say so instead.
+    const QString number = invocation.arguments().first();
+    number.toDouble(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("'%1' is not a number; write it as 120000, -0.5 or 1.5e-3").arg(number)};
+    out() << TavShare::getScientificFormat(number, notation, precision, invocation.isSet(QStringLiteral("keep-zeros"))) << '\n';
+}
+
+void unit(const Invocation &invocation)
+{
+    if (invocation.arguments().isEmpty()) {
+        out() << unitTable();
+        return;
+    }
+    // The enumerator with or without "Unit", or its value.
+    const QString name = invocation.arguments().first();
+    std::optional<TavShare::UnitType> found = find(units, name);
+    if (!found)
+        found = find(units, QStringLiteral("Unit") + name);
+    for (const auto &unit : units) {
+        if (name == QString::number(unit.value))
+            found = unit.value;
+    }
+    if (!found)
+        throw UsageError{QStringLiteral("unknown unit '%1'; 'tavshare unit' lists them all").arg(name)};
+    out() << TavShare::getUnit(*found) << '\n';
+}
+
+void ack(const Invocation &invocation)
+{
+    unsigned long bits = 0;
+    for (const QString &value : invocation.values(QStringLiteral("libs"))) {
+        for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            bits |= lookUp(libraries, QStringLiteral("library"), name.trimmed());
+    }
+    QString appName = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
+    if (const std::optional<TavSettings::AppType> appType = find(applications, appName)) {
+        if (*appType != TavSettings::AppShared)
+            appName = applicationGroup(*appType);
+    }
+    const QString text = TavShare::acknowledgements(appName, bits, invocation.isSet(QStringLiteral("experimental")));
+    out() << text << (text.endsWith(QLatin1Char('\n')) ? "" : "\n");
 }
 
 } // namespace
 
-int runFormat(const QStringList &arguments)
+QList<Command> textCommands()
 {
-    QStringList notationNames;
-    for (const Notation &notation : notations)
-        notationNames << QLatin1String(notation.name);
-
-    CommandLine line(QStringLiteral("tavshare format"),
-                     QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05),\n"
-                                    "fixed form (123456.000) or, with auto, fixed form from 0.01 to 100 and\n"
-                                    "exponent form outside.\n"
-                                    "Trailing zeros of the decimals are dropped unless --keep-zeros is given.\n"
-                                    "Put -- before a negative number: tavshare format -- -0.001"));
-    line.addPositionalArgument(QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3."));
-    line.addOption({QStringLiteral("notation"),
-                    QStringLiteral("%1 (default: auto).").arg(notationNames.join(QStringLiteral(", "))),
-                    QStringLiteral("NOTATION"), QStringLiteral("auto")});
-    line.addOption({QStringLiteral("precision"),
-                    QStringLiteral("Digits after the decimal point, 0 to %1 (default: %2).").arg(maximumPrecision).arg(defaultPrecision),
-                    QStringLiteral("N"), QString::number(defaultPrecision)});
-    line.addOption({QStringLiteral("keep-zeros"), QStringLiteral("Keep the trailing zeros of the decimals.")});
-    if (const std::optional<int> done = line.parse(arguments))
-        return *done;
-
-    const QString notationName = line.value(QStringLiteral("notation"));
-    const int found = int(notationNames.indexOf(notationName.toLower()));
-    if (found < 0)
-        return line.unknownName(QStringLiteral("notation"), notationName, notationNames);
-
-    bool ok = false;
-    const int precision = line.value(QStringLiteral("precision")).toInt(&ok);
-    if (!ok || precision < 0 || precision > maximumPrecision)
-        return line.usageError(QStringLiteral("--precision takes a whole number from 0 to %1, not '%2'")
-                                   .arg(maximumPrecision)
-                                   .arg(line.value(QStringLiteral("precision"))));
-
-    // The library hands back text that is no number unchanged; say so instead.
-    const QString number = line.positionalArguments().first();
-    number.toDouble(&ok);
-    if (!ok)
-        return line.usageError(QStringLiteral("'%1' is not a number; write it as 120000, -0.5 or 1.5e-3").arg(number));
-
-    out() << TavShare::getScientificFormat(number, notations[found].dataFormat, precision, line.isSet(QStringLiteral("keep-zeros"))) << '\n';
-    return ExitSuccess;
-}
-
-int runUnit(const QStringList &arguments)
-{
-    CommandLine line(QStringLiteral("tavshare unit"),
-                     QStringLiteral("Print the suite's text of a unit, or, without NAME, every unit. NAME is the\n"
-                                    "enumerator, the enumerator without Unit, or the value, in any case\n"
-                                    "(UnitMicrometer, micrometer, 14):\n\n")
-                         + unitTable());
-    line.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("The unit, e.g. UnitMicrometer, micrometer or 14."), CommandLine::Optional);
-    if (const std::optional<int> done = line.parse(arguments))
-        return *done;
-
-    if (line.positionalArguments().isEmpty()) {
-        out() << unitTable();
-        return ExitSuccess;
-    }
-    const QString name = line.positionalArguments().first();
-    for (const UnitName &unit : units) {
-        const bool matches = name.compare(QLatin1String(unit.enumerator), Qt::CaseInsensitive) == 0
-            || name.compare(shortUnitName(unit), Qt::CaseInsensitive) == 0 || name == QString::number(int(unit.unitType));
-        if (matches) {
-            out() << TavShare::getUnit(unit.unitType) << '\n';
-            return ExitSuccess;
-        }
-    }
-    return line.usageError(QStringLiteral("unknown unit '%1'; 'tavshare unit' lists them all").arg(name));
+    return {
+        {QStringLiteral("format"), QStringLiteral("write a number as the suite does"),
+         QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05),\n"
+                        "fixed form (123456.000) or, with auto, fixed form from 0.01 to 100 and\n"
+                        "exponent form outside.\n"
+                        "Trailing zeros of the decimals are dropped unless --keep-zeros is given.\n"
+                        "Put -- before a negative number: tavshare format -- -0.001"),
+         {{QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3.")}},
+         {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations).join(QStringLiteral(", "))),
+           QStringLiteral("NOTATION"), QStringLiteral("auto")},
+          {QStringLiteral("precision"), QStringLiteral("Digits after the decimal point, 0 to %1 (default: 6).").arg(maximumPrecision),
+           QStringLiteral("N"), QStringLiteral("6")},
+          {QStringLiteral("keep-zeros"), QStringLiteral("Keep the trailing zeros of the decimals.")}},
+         format},
+        {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"),
+         QStringLiteral("Print the suite's text of a unit, or, without NAME, every unit. NAME is the\n"
+                        "enumerator, the enumerator without Unit, or the value, in any case\n"
+                        "(UnitMicrometer, micrometer, 14):\n\n")
+             + unitTable(),
+         {{QStringLiteral("[NAME]"), QStringLiteral("The unit, e.g. UnitMicrometer, micrometer or 14.")}}, {}, unit},
+        {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"),
+         QStringLiteral("Print the acknowledgement text an application of the suite shows: its name, the\n"
+                        "library's version and build facts, and a credit for each library named."),
+         {},
+         {{QStringLiteral("libs"),
+           QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries).join(QStringLiteral(", "))),
+           QStringLiteral("NAMES")},
+          {QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")},
+          appOption(QStringLiteral("The application named at the top (default: tavshare): one of the suite's, written as the suite "
+                                   "spells it, or any other name."))},
+         ack},
+    };
 }
 
 } // namespace Tool

@@ -1,0 +1,232 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
+#include "command.h"
+
+#include "tavsettings_p.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+
+namespace Tool {
+
+const Named<TavSettings::AppType> applications[6] = {
+    {"shared", TavSettings::AppShared}, {"orbelle", TavSettings::AppOrbelle}, {"quintara", TavSettings::AppQuintara},
+    {"halvex", TavSettings::AppHalvex}, {"dornel", TavSettings::AppDornel},   {"pellaris", TavSettings::AppPellaris},
+};
+
+const Named<TavSettings::TavrelleFileType> fileTypes[6] = {
+    {"model", TavSettings::ModelFile},          {"geometry", TavSettings::GeometryFile},
+    {"description", TavSettings::DescriptionFile}, {"simulation", TavSettings::SimulationFolder},
+    {"workingdir", TavSettings::WorkingDirectory}, {"multiimport", TavSettings::MultiImportFile},
+};
+
+QString applicationGroup(TavSettings::AppType appType)
+{
+    // The library owns the group names: take the part before the "/" of a key it composes.
+    const QString key = TavSettingsInternals::getKey(TavSettingsKeys::keyRecentFilePath, appType);
+    return key == TavSettingsKeys::keyRecentFilePath ? QString() : key.section(QLatin1Char('/'), 0, 0);
+}
+
+QCommandLineOption appOption(const QString &description)
+{
+    return {QStringLiteral("app"),
+            description + QStringLiteral(" Applications: ") + namesOf(applications).join(QStringLiteral(", ")) + QLatin1Char('.'),
+            QStringLiteral("NAME")};
+}
+
+const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON for scripts."));
+const QCommandLineOption dryRunOption(QStringLiteral("dry-run"), QStringLiteral("Only print what would be dropped."));
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+static QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+void note(const QString &text)
+{
+    out().flush();
+    err() << "tavshare: note: " << text << Qt::endl;
+}
+
+QString printable(const QString &text)
+{
+    // The characters with an escape of their own, and the letter of each escape.
+    static const QString escaped = QStringLiteral("\\\t\n\r\a\b\f\v");
+    static const QString letters = QStringLiteral("\\tnrabfv");
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const int escape = int(escaped.indexOf(c));
+        if (escape >= 0)
+            shown.append(QLatin1Char('\\')).append(letters.at(escape));
+        else if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+QString markedEntry(const QString &path)
+{
+    const QString shown = printable(path);
+    return QFileInfo::exists(path) ? shown : shown + QLatin1String("  (missing)");
+}
+
+QJsonObject entryObject(const QString &path)
+{
+    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), QFileInfo::exists(path)}};
+}
+
+std::optional<TavSettings::AppType> Invocation::application() const
+{
+    if (!isSet(QStringLiteral("app")))
+        return std::nullopt;
+    return lookUp(applications, QStringLiteral("application"), value(QStringLiteral("app")));
+}
+
+QString Invocation::requiredApplicationName() const
+{
+    if (!isSet(QStringLiteral("app")))
+        throw UsageError{QStringLiteral("name the application with --app NAME")};
+    return value(QStringLiteral("app"));
+}
+
+namespace {
+
+// "settings" for "settings show", "" for "settings".
+QString groupOf(const Command &command)
+{
+    return command.words.left(std::max(0, int(command.words.lastIndexOf(QLatin1Char(' ')))));
+}
+
+// "show" for "settings show".
+QString nameOf(const Command &command)
+{
+    return command.words.mid(command.words.lastIndexOf(QLatin1Char(' ')) + 1);
+}
+
+QList<const Command *> membersOf(const QList<Command> &commands, const Command &group)
+{
+    QList<const Command *> members;
+    for (const Command &command : commands) {
+        if (!command.words.isEmpty() && &command != &group && groupOf(command) == group.words)
+            members << &command;
+    }
+    return members;
+}
+
+QString helpText(const QCommandLineParser &parser, const QString &commandLine)
+{
+    // Qt names the executable in the usage line; name the whole command instead.
+    QString text = parser.helpText();
+    const int usageEnd = int(text.indexOf(QLatin1String(" [options]")));
+    if (usageEnd >= 0)
+        text.replace(0, usageEnd, QStringLiteral("Usage: ") + commandLine);
+    return text;
+}
+
+// Parses the arguments after the command's words; false when only the help was asked for.
+bool parse(Invocation &parser, const Command &command, const QString &commandLine, const QStringList &arguments)
+{
+    parser.setApplicationDescription(command.description);
+    // Our own help option: Qt's would also offer --help-all with Qt's internal options.
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+    parser.addOption({QStringLiteral("debug"), QStringLiteral("Show the library's diagnostic messages on standard error.")});
+    parser.addOptions(command.options);
+    QStringList required;
+    bool takesMany = false;
+    for (const Argument &argument : command.arguments) {
+        const QString name = QString(argument.syntax).remove(QRegularExpression(QStringLiteral("[][.]")));
+        parser.addPositionalArgument(name, argument.description, argument.syntax);
+        if (!argument.syntax.startsWith(QLatin1Char('[')))
+            required << name;
+        takesMany = argument.syntax.endsWith(QLatin1String("...]"));
+    }
+
+    if (!parser.parse(QStringList{commandLine} + arguments)) {
+        // A negative number reads as an option; tell the user how to pass one.
+        static const QRegularExpression negativeNumber(QStringLiteral("^-[0-9.]"));
+        for (const QString &argument : arguments.mid(0, arguments.indexOf(QStringLiteral("--")))) {
+            if (negativeNumber.match(argument).hasMatch())
+                throw UsageError{QStringLiteral("%1 reads as an option; put -- before it: %2 ... -- %1").arg(argument, commandLine)};
+        }
+        throw UsageError{parser.errorText()};
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out() << helpText(parser, commandLine);
+        return false;
+    }
+    const QStringList given = parser.arguments();
+    if (given.size() < required.size())
+        throw UsageError{QStringLiteral("missing ") + required.mid(given.size()).join(QLatin1Char(' '))};
+    if (!takesMany && given.size() > command.arguments.size())
+        throw UsageError{QStringLiteral("unexpected argument '%1'").arg(given.at(command.arguments.size()))};
+    if (parser.isSet(QStringLiteral("debug")))
+        QLoggingCategory::setFilterRules(QStringLiteral("tavshare*.debug=true"));
+    return true;
+}
+
+} // namespace
+
+QString groupHelpText(const QList<Command> &commands, const Command &group)
+{
+    const QList<const Command *> members = membersOf(commands, group);
+    int width = 0;
+    for (const Command *member : members)
+        width = std::max(width, int(nameOf(*member).size()));
+
+    const QString commandLine = QStringLiteral("tavshare ") + group.words;
+    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine.trimmed(), group.description);
+    for (const Command *member : members)
+        text += QStringLiteral("  %1  %2\n").arg(nameOf(*member).leftJustified(width), member->summary);
+    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine.trimmed());
+}
+
+int execute(const QList<Command> &commands, const QStringList &arguments)
+{
+    const Command *command = &commands.first();
+    QString commandLine = QStringLiteral("tavshare");
+    try {
+        int used = 0;
+        while (!command->run) {
+            const QString first = arguments.value(used++);
+            if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+                out() << groupHelpText(commands, *command);
+                return 0;
+            }
+            const QList<const Command *> members = membersOf(commands, *command);
+            QStringList names;
+            for (const Command *member : members)
+                names << nameOf(*member);
+            if (!names.contains(first))
+                throw UsageError{first.isEmpty() ? QStringLiteral("name a command: ") + names.join(QStringLiteral(", "))
+                                                 : QStringLiteral("unknown command '%1'; use one of: %2").arg(first, names.join(QStringLiteral(", ")))};
+            command = members.at(names.indexOf(first));
+            commandLine = QStringLiteral("tavshare ") + command->words;
+        }
+        Invocation invocation;
+        if (parse(invocation, *command, commandLine, arguments.mid(used)))
+            command->run(invocation);
+        return 0;
+    } catch (const UsageError &error) {
+        out().flush();
+        err() << commandLine << ": " << error.message << '\n' << "Try '" << commandLine << " --help'." << Qt::endl;
+        return 2;
+    } catch (const Failure &failure) {
+        out().flush();
+        err() << "tavshare: " << failure.reason << Qt::endl;
+        return 1;
+    }
+}
+
+} // namespace Tool

@@ -1,0 +1,159 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
+#ifndef TAVSHARE_TOOL_COMMAND_H
+#define TAVSHARE_TOOL_COMMAND_H
+
+// How a tavshare command is declared and run, and what every command shares: the output,
+// the two kinds of error, the tables of names a user types.
+
+#include "TavSettings.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstddef>
+#include <optional>
+
+namespace Tool {
+
+// The command line is wrong: the command's name, the message and a pointer to its --help
+// go to standard error, and the exit status is 2.
+struct UsageError {
+    QString message;
+};
+
+// The request was well formed but could not be carried out: "tavshare: <reason>" goes to
+// standard error, and the exit status is 1.
+struct Failure {
+    QString reason;
+};
+
+// Standard output as UTF-8 text.
+QTextStream &out();
+// Writes "tavshare: note: <text>" on standard error.
+void note(const QString &text);
+
+// The text as plain output shows it, so that what a file or the store holds cannot steer the
+// terminal: control characters become \t, \n, \r, \a, \b, \f, \v or else \xHH (ESC is
+// \x1b, the C1 controls \x80 to \x9f), and a backslash becomes \\, so that the escapes
+// cannot be mistaken for the text. JSON output needs none of this: it escapes by itself.
+QString printable(const QString &text);
+
+// The listed files of the list and prune commands (recent files, lock entries): the path
+// alone, or marked "  (missing)" when no such file or folder exists any more; as JSON,
+// {path, exists}. The path is printable().
+QString markedEntry(const QString &path);
+QJsonObject entryObject(const QString &path);
+
+// A name a user types and the value it stands for.
+template <typename T>
+struct Named {
+    const char *name;
+    T value;
+};
+
+template <typename T, std::size_t N>
+QStringList namesOf(const Named<T> (&table)[N])
+{
+    QStringList names;
+    for (const Named<T> &entry : table)
+        names << QLatin1String(entry.name);
+    return names;
+}
+
+// The value name stands for in table, in any case.
+template <typename T, std::size_t N>
+std::optional<T> find(const Named<T> (&table)[N], const QString &name)
+{
+    for (const Named<T> &entry : table) {
+        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
+            return entry.value;
+    }
+    return std::nullopt;
+}
+
+// Like find(), with a usage error for an unknown name: "unknown <what> '<name>'; use one of: ...".
+template <typename T, std::size_t N>
+T lookUp(const Named<T> (&table)[N], const QString &what, const QString &name)
+{
+    if (const std::optional<T> value = find(table, name))
+        return *value;
+    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table).join(QStringLiteral(", ")))};
+}
+
+template <typename T, std::size_t N>
+QString nameOf(const Named<T> (&table)[N], T value)
+{
+    for (const Named<T> &entry : table) {
+        if (entry.value == value)
+            return QLatin1String(entry.name);
+    }
+    return QString();
+}
+
+// shared, orbelle, quintara, halvex, dornel, pellaris.
+extern const Named<TavSettings::AppType> applications[6];
+// model, geometry, description, simulation, workingdir, multiimport.
+extern const Named<TavSettings::TavrelleFileType> fileTypes[6];
+
+// The application's group in the preference store ("Orbelle"); empty for AppShared.
+QString applicationGroup(TavSettings::AppType appType);
+
+// --app NAME, --json and --dry-run; description says what --app means to the command,
+// and the names of the suite's applications are added to it.
+QCommandLineOption appOption(const QString &description);
+extern const QCommandLineOption jsonOption;
+extern const QCommandLineOption dryRunOption;
+
+class Invocation;
+
+// A positional argument as the usage line shows it: "KEY" is required, "[NAME]" may be
+// left out, "[VALUE...]" takes any number of values; only the last may be optional.
+struct Argument {
+    QString syntax;
+    QString description;
+};
+
+// One command, such as "settings show", or a group of commands, such as "settings".
+struct Command {
+    QString words;       // after "tavshare"
+    QString summary;     // its line in the help of its group
+    QString description; // the start of its own help
+    QList<Argument> arguments;
+    QList<QCommandLineOption> options;
+    // What the command does; none for a group. It reports errors by throwing UsageError
+    // or Failure.
+    void (*run)(const Invocation &) = nullptr;
+};
+
+// A group of commands, such as "settings".
+inline Command group(const QString &words, const QString &summary, const QString &description)
+{
+    return {words, summary, description, {}, {}, nullptr};
+}
+
+// The command line of one command, parsed and checked against its declaration.
+class Invocation : public QCommandLineParser
+{
+public:
+    QStringList arguments() const { return positionalArguments(); }
+    // The value of --app, or nothing when it is not given.
+    std::optional<TavSettings::AppType> application() const;
+    // The value of --app, which the command needs.
+    QString requiredApplicationName() const;
+};
+
+// Runs the command that the first arguments name, catching its errors; returns the exit status.
+int execute(const QList<Command> &commands, const QStringList &arguments);
+// The help of a group: usage, description and the commands below it.
+QString groupHelpText(const QList<Command> &commands, const Command &group);
+
+} // namespace Tool
+
+#endif // TAVSHARE_TOOL_COMMAND_H

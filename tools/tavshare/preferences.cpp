@@ -1,0 +1,331 @@
+// SPDX-FileCopyrightText: 2026 The TavShare developers
+// SPDX-License-Identifier: BSD-3-Clause
+
+#include "preferences.h"
+
+#include "tavsettings_preferences_p.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QPoint>
+#include <QRegularExpression>
+#include <QSize>
+#include <QVector>
+
+#include <algorithm>
+#include <limits>
+
+namespace Tool {
+
+const Named<ValueType> valueTypes[6] = {
+    {"int", ValueType::Int},     {"bool", ValueType::Bool},     {"size", ValueType::Size},
+    {"point", ValueType::Point}, {"string", ValueType::String}, {"list", ValueType::List},
+};
+
+namespace {
+
+ValueType valueTypeOf(int) { return ValueType::Int; }
+ValueType valueTypeOf(bool) { return ValueType::Bool; }
+ValueType valueTypeOf(const QSize &) { return ValueType::Size; }
+ValueType valueTypeOf(const QPoint &) { return ValueType::Point; }
+
+// Every key the suite composes for its settings, with the type their accessors read:
+// each setting with and without an application group, and those kept per kind of file
+// with each file-type suffix as well. Built on first use because the key constants are
+// themselves built when the library loads.
+const QHash<QString, ValueType> &knownKeys()
+{
+    static const QHash<QString, ValueType> keys = [] {
+        using namespace TavSettingsKeys;
+        QHash<QString, ValueType> composed;
+        for (const auto &application : applications) {
+            const auto add = [&](const QString &setting, ValueType type, bool perFileType) {
+                composed.insert(TavSettingsInternals::getKey(setting, application.value), type);
+                for (const auto &fileType : fileTypes) {
+                    if (perFileType)
+                        composed.insert(TavSettingsInternals::getFileKey(setting, fileType.value, application.value), type);
+                }
+            };
+            add(keyRecentFileList, ValueType::List, true);
+            add(keyRecentFilePath, ValueType::String, true);
+            add(keySimulationWorkingDirectory, ValueType::String, true);
+#define TOOL_ADD_PREFERENCE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) add(keyConstant, valueTypeOf(Type()), false);
+            TAVSETTINGS_PREFERENCES(TOOL_ADD_PREFERENCE)
+#undef TOOL_ADD_PREFERENCE
+        }
+        return composed;
+    }();
+    return keys;
+}
+
+// How many characters must be inserted, deleted or replaced to turn one text into the
+// other, letter case aside.
+int editDistance(const QString &from, const QString &to)
+{
+    const QString a = from.toCaseFolded();
+    const QString b = to.toCaseFolded();
+    QVector<int> row(b.size() + 1);
+    for (int j = 0; j < row.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
+        }
+    }
+    return row.last();
+}
+
+bool hasType(const QVariant &value, QMetaType::Type type)
+{
+    return value.userType() == int(type);
+}
+
+QString sizeText(const QSize &size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+QString pointText(const QPoint &point)
+{
+    return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
+}
+
+// How a stored value is named in a problem report.
+QString describe(const QVariant &stored)
+{
+    if (!stored.isValid())
+        return QStringLiteral("an empty value");
+    if (hasType(stored, QMetaType::QStringList))
+        return QStringLiteral("a list");
+    if (hasType(stored, QMetaType::QSize))
+        return QStringLiteral("the size ") + sizeText(stored.toSize());
+    if (hasType(stored, QMetaType::QPoint))
+        return QStringLiteral("the point ") + pointText(stored.toPoint());
+    return QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
+}
+
+// The stored value shown as it stands, for values the suite cannot read as intended
+// and for keys the suite does not use.
+DecodedValue asStored(const QVariant &stored)
+{
+    DecodedValue decoded;
+    if (hasType(stored, QMetaType::QSize)) {
+        decoded.lines << sizeText(stored.toSize());
+        decoded.json = QJsonObject{{QStringLiteral("width"), stored.toSize().width()}, {QStringLiteral("height"), stored.toSize().height()}};
+    } else if (hasType(stored, QMetaType::QPoint)) {
+        decoded.lines << pointText(stored.toPoint());
+        decoded.json = QJsonObject{{QStringLiteral("x"), stored.toPoint().x()}, {QStringLiteral("y"), stored.toPoint().y()}};
+    } else if (hasType(stored, QMetaType::QStringList)) {
+        decoded.isList = true;
+        decoded.lines = stored.toStringList();
+        decoded.json = QJsonArray::fromStringList(decoded.lines);
+    } else if (!stored.isValid() || stored.canConvert<QString>()) {
+        decoded.lines << stored.toString();
+        const bool isNumberOrFlag = hasType(stored, QMetaType::Int) || hasType(stored, QMetaType::Bool);
+        decoded.json = isNumberOrFlag ? QJsonValue::fromVariant(stored) : QJsonValue(stored.toString());
+    } else {
+        decoded.lines << QStringLiteral("<%1 value>").arg(QString::fromLatin1(stored.typeName()));
+        decoded.json = decoded.lines.first();
+    }
+    return decoded;
+}
+
+DecodedValue decodeAs(ValueType type, const QVariant &stored)
+{
+    // Whether stored holds a value of type, the value the suite reads, and how both are
+    // named when it does not.
+    bool holds = false;
+    QVariant read = stored;
+    QString expected;
+    QString reads;
+    switch (type) {
+    case ValueType::Int:
+        read = stored.toInt(&holds);
+        expected = QStringLiteral("a whole number");
+        reads = read.toString();
+        break;
+    case ValueType::Bool:
+        // The store writes flags as the words true and false.
+        holds = hasType(stored, QMetaType::Bool) || stored.toString() == QLatin1String("true") || stored.toString() == QLatin1String("false");
+        read = stored.toBool();
+        expected = QStringLiteral("true or false");
+        reads = read.toString();
+        break;
+    case ValueType::Size:
+        holds = hasType(stored, QMetaType::QSize);
+        expected = QStringLiteral("a size");
+        reads = QStringLiteral("an invalid size");
+        break;
+    case ValueType::Point:
+        holds = hasType(stored, QMetaType::QPoint);
+        expected = QStringLiteral("a point");
+        reads = QStringLiteral("(0, 0)");
+        break;
+    case ValueType::String:
+        holds = !stored.isValid() || hasType(stored, QMetaType::QString);
+        expected = QStringLiteral("a text");
+        reads = QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
+        break;
+    case ValueType::List:
+        // A one-entry list is stored as plain text and an empty one as an invalid value.
+        holds = !stored.isValid() || hasType(stored, QMetaType::QString) || hasType(stored, QMetaType::QStringList);
+        read = stored.toStringList();
+        expected = QStringLiteral("a list");
+        reads = QStringLiteral("an empty list");
+        break;
+    }
+    if (holds)
+        return asStored(read);
+    DecodedValue decoded = asStored(stored);
+    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3").arg(describe(stored), expected, reads);
+    return decoded;
+}
+
+// text as an int; a usage error for a text that is no whole number or one beyond an int,
+// which would be cut to another number on the way.
+int parseInt(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (ok)
+        return value;
+    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    if (!digits.match(text).hasMatch())
+        throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
+    throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                         .arg(text.trimmed())
+                         .arg(std::numeric_limits<int>::min())
+                         .arg(std::numeric_limits<int>::max())};
+}
+
+// What keeps the store file from being written: the first part of its path that is no
+// folder, the file itself when it is no regular file, or a missing permission.
+QString writeProblem(const QString &fileName)
+{
+    QFileInfo blocker(fileName);
+    while (!blocker.exists() && !blocker.isSymLink() && !blocker.isRoot())
+        blocker.setFile(blocker.absolutePath());
+    if (blocker.absoluteFilePath() != QFileInfo(fileName).absoluteFilePath()) {
+        if (!blocker.isDir())
+            return QStringLiteral("%1 is not a folder").arg(blocker.filePath());
+        if (!blocker.isWritable())
+            return QStringLiteral("no permission to create files in %1").arg(blocker.filePath());
+    } else if (!blocker.isFile()) {
+        return QStringLiteral("it is not a regular file");
+    } else if (!blocker.isWritable() || !QFileInfo(blocker.absolutePath()).isWritable()) {
+        return QStringLiteral("no permission to replace it");
+    }
+    return QStringLiteral("the write failed");
+}
+
+} // namespace
+
+std::optional<ValueType> knownValueType(const QString &key)
+{
+    const auto found = knownKeys().constFind(key);
+    return found == knownKeys().constEnd() ? std::nullopt : std::optional<ValueType>(*found);
+}
+
+QString closestKnownKey(const QString &key)
+{
+    // In sorted order, so that of equally close keys the same one is named every time.
+    const QStringList candidates = knownSettingKeys();
+    return *std::min_element(candidates.begin(), candidates.end(), [&key](const QString &a, const QString &b) {
+        return editDistance(key, a) < editDistance(key, b);
+    });
+}
+
+QStringList knownSettingKeys()
+{
+    QStringList keys = knownKeys().keys();
+    keys.sort();
+    return keys;
+}
+
+DecodedValue decodeValue(const QString &key, const QVariant &stored)
+{
+    if (const std::optional<ValueType> type = knownValueType(key))
+        return decodeAs(*type, stored);
+    return hasType(stored, QMetaType::Bool) ? decodeAs(ValueType::Bool, stored) : asStored(stored);
+}
+
+QVariant parseValue(ValueType type, const QStringList &texts)
+{
+    if (type != ValueType::List && texts.size() != 1)
+        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(nameOf(valueTypes, type))};
+
+    const QString text = texts.value(0);
+    switch (type) {
+    case ValueType::Int:
+        return parseInt(text);
+    case ValueType::Bool: {
+        static const QStringList yes = {QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"), QStringLiteral("1")};
+        static const QStringList no = {QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("off"), QStringLiteral("0")};
+        if (!yes.contains(text, Qt::CaseInsensitive) && !no.contains(text, Qt::CaseInsensitive))
+            throw UsageError{QStringLiteral("'%1' is not a flag; write true or false").arg(text)};
+        return yes.contains(text, Qt::CaseInsensitive);
+    }
+    case ValueType::Size: {
+        static const QRegularExpression pattern(QStringLiteral("^\\s*([0-9]+)\\s*[xX]\\s*([0-9]+)\\s*$"));
+        const QRegularExpressionMatch match = pattern.match(text);
+        if (!match.hasMatch())
+            throw UsageError{QStringLiteral("'%1' is not a size; write WIDTHxHEIGHT, e.g. 1440x900").arg(text)};
+        return QSize(parseInt(match.captured(1)), parseInt(match.captured(2)));
+    }
+    case ValueType::Point: {
+        // Both parentheses or none: "(1,2" is a slip of the keyboard, not a point.
+        static const QRegularExpression pattern(QStringLiteral("^\\s*(\\(?)\\s*(-?[0-9]+)\\s*,\\s*(-?[0-9]+)\\s*(\\)?)\\s*$"));
+        const QRegularExpressionMatch match = pattern.match(text);
+        if (!match.hasMatch() || match.captured(1).isEmpty() != match.captured(4).isEmpty())
+            throw UsageError{QStringLiteral("'%1' is not a point; write X,Y or \"(X, Y)\", e.g. 100,50").arg(text)};
+        return QPoint(parseInt(match.captured(2)), parseInt(match.captured(3)));
+    }
+    case ValueType::String:
+        return text;
+    case ValueType::List:
+        return texts;
+    }
+    return QVariant();
+}
+
+QStringList keysBelow(const QString &key)
+{
+    TavSettingsStore store;
+    store.beginGroup(key);
+    QStringList keys = store.allKeys();
+    for (QString &child : keys)
+        child.prepend(key + QLatin1Char('/'));
+    return keys;
+}
+
+QStringList applicationKeys(TavSettings::AppType appType)
+{
+    const QString group = applicationGroup(appType);
+    if (!group.isEmpty())
+        return keysBelow(group);
+
+    QStringList groups;
+    for (const auto &application : applications)
+        groups << applicationGroup(application.value);
+    QStringList keys = TavSettingsStore().allKeys();
+    keys.erase(std::remove_if(keys.begin(), keys.end(),
+                              [&groups](const QString &key) { return groups.contains(key.section(QLatin1Char('/'), 0, 0)); }),
+               keys.end());
+    return keys;
+}
+
+void StoreChange::confirm()
+{
+    m_store.sync();
+    if (m_store.status() == QSettings::AccessError)
+        throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), writeProblem(m_store.fileName()))};
+    if (m_store.status() == QSettings::FormatError)
+        throw Failure{QStringLiteral("cannot write the preference store %1: it is not in the store's format").arg(m_store.fileName())};
+}
+
+} // namespace Tool
