@@ -6,6 +6,7 @@
 #include "tavsettings_p.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
@@ -76,15 +77,25 @@ QString printable(const QString &text)
     return shown;
 }
 
-QString markedEntry(const QString &path)
+void appendEntries(const QStringList &paths, const QString &indent, QString &text, QJsonArray &json)
 {
-    const QString shown = printable(path);
-    return QFileInfo::exists(path) ? shown : shown + QLatin1String("  (missing)");
+    for (const QString &path : paths) {
+        const bool exists = QFileInfo::exists(path);
+        text += indent + printable(path) + (exists ? "\n" : "  (missing)\n");
+        json.append(QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), exists}});
+    }
 }
 
-QJsonObject entryObject(const QString &path)
+QStringList existingPaths(const QStringList &paths, QStringList &dropped, const QString &prefix)
 {
-    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), QFileInfo::exists(path)}};
+    QStringList kept;
+    for (const QString &path : paths) {
+        if (QFileInfo::exists(path))
+            kept << path;
+        else
+            dropped << prefix + printable(path);
+    }
+    return kept;
 }
 
 std::optional<TavSettings::AppType> Invocation::application() const
@@ -99,6 +110,20 @@ QString Invocation::requiredApplicationName() const
     if (!isSet(QStringLiteral("app")))
         throw UsageError{QStringLiteral("name the application with --app NAME")};
     return value(QStringLiteral("app"));
+}
+
+void Invocation::print(const QString &text, const QJsonValue &json) const
+{
+    if (!isSet(jsonOption))
+        out() << text;
+    else
+        out() << (json.isArray() ? QJsonDocument(json.toArray()) : QJsonDocument(json.toObject())).toJson(QJsonDocument::Indented);
+}
+
+void Invocation::printDropped(const QStringList &dropped) const
+{
+    for (const QString &entry : dropped)
+        out() << (isSet(dryRunOption) ? "would drop " : "dropped ") << entry << '\n';
 }
 
 namespace {

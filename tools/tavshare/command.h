@@ -11,6 +11,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -45,11 +46,12 @@ void note(const QString &text);
 // cannot be mistaken for the text. JSON output needs none of this: it escapes by itself.
 QString printable(const QString &text);
 
-// The listed files of the list and prune commands (recent files, lock entries): the path
-// alone, or marked "  (missing)" when no such file or folder exists any more; as JSON,
-// {path, exists}. The path is printable().
-QString markedEntry(const QString &path);
-QJsonObject entryObject(const QString &path);
+// The listed files of the list commands (recent files, lock entries), each on a line after
+// indent: printable() and marked "  (missing)" when no such file or folder exists any more;
+// as JSON, {path, exists}.
+void appendEntries(const QStringList &paths, const QString &indent, QString &text, QJsonArray &json);
+// The paths that still exist; the others go to dropped, printable() after prefix.
+QStringList existingPaths(const QStringList &paths, QStringList &dropped, const QString &prefix = QString());
 
 // A name a user types and the value it stands for.
 template <typename T>
@@ -147,12 +149,23 @@ public:
     std::optional<TavSettings::AppType> application() const;
     // The value of --app, which the command needs.
     QString requiredApplicationName() const;
+    // Writes json, an object or an array, with --json, and else text.
+    void print(const QString &text, const QJsonValue &json) const;
+    // "dropped <entry>" a line, or with --dry-run "would drop <entry>".
+    void printDropped(const QStringList &dropped) const;
 };
 
 // Runs the command that the first arguments name, catching its errors; returns the exit status.
 int execute(const QList<Command> &commands, const QStringList &arguments);
 // The help of a group: usage, description and the commands below it.
 QString groupHelpText(const QList<Command> &commands, const Command &group);
+
+// The commands of tavshare, by subject, each group first.
+QList<Command> settingsCommands();
+QList<Command> recentCommands();
+QList<Command> lockCommands();
+// format, unit and ack.
+QList<Command> textCommands();
 
 } // namespace Tool
 

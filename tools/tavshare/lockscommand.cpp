@@ -7,13 +7,11 @@
 // lock as TavShare::getLock and TavShare::releaseLock: a running application never sees
 // a half-done repair, and no lock it takes meanwhile is lost.
 
-#include "commands.h"
+#include "command.h"
 #include "lockfile_p.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 
 #include <memory>
 
@@ -58,16 +56,10 @@ void cannotRewrite(const QString &path, const LockFileHandle &lockFile)
 void list(const Invocation &invocation)
 {
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(lockFilePath(invocation));
-    const QStringList entries = lockFile ? lockFile->entries() : QStringList();
+    QString text;
     QJsonArray json;
-    for (const QString &entry : entries) {
-        if (invocation.isSet(jsonOption))
-            json.append(entryObject(entry));
-        else
-            out() << markedEntry(entry) << '\n';
-    }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    appendEntries(lockFile ? lockFile->entries() : QStringList(), QString(), text, json);
+    invocation.print(text, json);
 }
 
 void release(const Invocation &invocation)
@@ -94,15 +86,11 @@ void prune(const Invocation &invocation)
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(path);
     if (!lockFile)
         return;
-    QStringList kept;
     QStringList dropped;
-    for (const QString &entry : lockFile->entries())
-        (QFileInfo::exists(entry) ? kept : dropped) << entry;
-    const bool dryRun = invocation.isSet(dryRunOption);
-    if (!dryRun && !dropped.isEmpty() && !lockFile->rewrite(kept))
+    const QStringList kept = existingPaths(lockFile->entries(), dropped);
+    if (!invocation.isSet(dryRunOption) && !dropped.isEmpty() && !lockFile->rewrite(kept))
         cannotRewrite(path, *lockFile);
-    for (const QString &entry : dropped)
-        out() << (dryRun ? "would drop " : "dropped ") << printable(entry) << '\n';
+    invocation.printDropped(dropped);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 
 // tavshare: inspect and repair the state that the suite's applications share.
 
-#include "commands.h"
+#include "command.h"
 #include "preferences.h"
 
 #include "TavShare.h"

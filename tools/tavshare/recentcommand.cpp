@@ -3,12 +3,9 @@
 
 // tavshare recent: the recent-file lists of the suite's applications.
 
-#include "commands.h"
+#include "command.h"
 #include "preferences.h"
 
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 
 namespace Tool {
 namespace {
@@ -36,28 +33,22 @@ void list(const Invocation &invocation)
 {
     const Selection selected = selection(invocation);
     const bool single = selected.fileTypes.size() == 1;
+    QString text;
     QJsonObject json;
     for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
         const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected.appType);
+        if (!single && !entries.isEmpty())
+            text += nameOf(fileTypes, fileType) + QStringLiteral(":\n");
         QJsonArray entryObjects;
-        if (!single && !entries.isEmpty() && !invocation.isSet(jsonOption))
-            out() << nameOf(fileTypes, fileType) << ":\n";
-        for (const QString &entry : entries) {
-            if (invocation.isSet(jsonOption))
-                entryObjects.append(entryObject(entry));
-            else
-                out() << (single ? "" : "    ") << markedEntry(entry) << '\n';
-        }
+        appendEntries(entries, single ? QString() : QStringLiteral("    "), text, entryObjects);
         json.insert(nameOf(fileTypes, fileType), entryObjects);
     }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    invocation.print(text, json);
 }
 
 void prune(const Invocation &invocation)
 {
     const Selection selected = selection(invocation);
-    const bool dryRun = invocation.isSet(dryRunOption);
     StoreChange change;
     QStringList dropped;
     for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
@@ -66,20 +57,13 @@ void prune(const Invocation &invocation)
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;
         const QStringList entries = store.value(key).toStringList();
-        QStringList kept;
-        for (const QString &entry : entries) {
-            if (QFileInfo::exists(entry))
-                kept << entry;
-            else
-                dropped << nameOf(fileTypes, fileType) + QStringLiteral(": ") + printable(entry);
-        }
-        if (!dryRun && kept.size() != entries.size())
+        const QStringList kept = existingPaths(entries, dropped, nameOf(fileTypes, fileType) + QStringLiteral(": "));
+        if (!invocation.isSet(dryRunOption) && kept.size() != entries.size())
             store.setValue(key, kept);
     }
-    if (!dryRun && !dropped.isEmpty())
+    if (!invocation.isSet(dryRunOption) && !dropped.isEmpty())
         change.confirm();
-    for (const QString &entry : dropped)
-        out() << (dryRun ? "would drop " : "dropped ") << entry << '\n';
+    invocation.printDropped(dropped);
 }
 
 } // namespace

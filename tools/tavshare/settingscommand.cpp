@@ -3,10 +3,8 @@
 
 // tavshare settings: read and repair the suite's preference store.
 
-#include "commands.h"
+#include "command.h"
 #include "preferences.h"
-
-#include <QJsonDocument>
 
 namespace Tool {
 namespace {
@@ -29,19 +27,18 @@ QString storeKey(const Invocation &invocation)
     return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
 }
 
-void printValue(const QString &key, const DecodedValue &value)
+// "key = value", or for a list "key:" and then one entry a line.
+QString valueText(const QString &key, const DecodedValue &value)
 {
-    const QString shownKey = printable(key);
     const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem));
-    if (!value.isList) {
-        out() << shownKey << " = " << printable(value.lines.value(0)) << problem << '\n';
-    } else if (value.lines.isEmpty()) {
-        out() << shownKey << " = (empty list)" << problem << '\n';
-    } else {
-        out() << shownKey << ':' << problem << '\n';
-        for (const QString &entry : value.lines)
-            out() << "    " << printable(entry) << '\n';
-    }
+    if (!value.isList)
+        return printable(key) + QStringLiteral(" = ") + printable(value.lines.value(0)) + problem + QLatin1Char('\n');
+    if (value.lines.isEmpty())
+        return printable(key) + QStringLiteral(" = (empty list)") + problem + QLatin1Char('\n');
+    QString text = printable(key) + QLatin1Char(':') + problem + QLatin1Char('\n');
+    for (const QString &entry : value.lines)
+        text += QStringLiteral("    ") + printable(entry) + QLatin1Char('\n');
+    return text;
 }
 
 void show(const Invocation &invocation)
@@ -52,17 +49,14 @@ void show(const Invocation &invocation)
     if (store.status() != QSettings::NoError)
         throw Failure{QStringLiteral("cannot read the preference store %1").arg(store.fileName())};
     keys.sort();
-
+    QString text;
     QJsonObject json;
     for (const QString &key : keys) {
         const DecodedValue value = decodeValue(key, store.value(key));
-        if (invocation.isSet(jsonOption))
-            json.insert(key, value.json);
-        else
-            printValue(key, value);
+        text += valueText(key, value);
+        json.insert(key, value.json);
     }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    invocation.print(text, json);
 }
 
 void get(const Invocation &invocation)
@@ -74,14 +68,11 @@ void get(const Invocation &invocation)
             throw Failure{QStringLiteral("%1 is a group of values; see them with 'tavshare settings show'").arg(key)};
         throw Failure{QStringLiteral("nothing is stored under %1 (the suite uses its default)").arg(key)};
     }
-
     const DecodedValue value = decodeValue(key, store.value(key));
-    if (invocation.isSet(jsonOption)) {
-        out() << QJsonDocument(QJsonObject{{key, value.json}}).toJson(QJsonDocument::Indented);
-    } else {
-        for (const QString &text : value.lines)
-            out() << printable(text) << '\n';
-    }
+    QString text;
+    for (const QString &line : value.lines)
+        text += printable(line) + QLatin1Char('\n');
+    invocation.print(text, QJsonObject{{key, value.json}});
     if (!value.problem.isEmpty())
         note(key + QLatin1Char(' ') + printable(value.problem));
 }

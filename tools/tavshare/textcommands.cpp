@@ -3,7 +3,7 @@
 
 // tavshare format, unit and ack: the suite's number, unit and acknowledgement texts.
 
-#include "commands.h"
+#include "command.h"
 
 #include "TavShare.h"
 
