@@ -5,11 +5,11 @@
 
 #include "tavsettings_preferences_p.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QPoint>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSize>
 #include <QVector>
 
@@ -203,26 +203,6 @@ int parseInt(const QString &text)
                          .arg(std::numeric_limits<int>::max())};
 }
 
-// What keeps the store file from being written: the first part of its path that is no
-// folder, the file itself when it is no regular file, or a missing permission.
-QString writeProblem(const QString &fileName)
-{
-    QFileInfo blocker(fileName);
-    while (!blocker.exists() && !blocker.isSymLink() && !blocker.isRoot())
-        blocker.setFile(blocker.absolutePath());
-    if (blocker.absoluteFilePath() != QFileInfo(fileName).absoluteFilePath()) {
-        if (!blocker.isDir())
-            return QStringLiteral("%1 is not a folder").arg(blocker.filePath());
-        if (!blocker.isWritable())
-            return QStringLiteral("no permission to create files in %1").arg(blocker.filePath());
-    } else if (!blocker.isFile()) {
-        return QStringLiteral("it is not a regular file");
-    } else if (!blocker.isWritable() || !QFileInfo(blocker.absolutePath()).isWritable()) {
-        return QStringLiteral("no permission to replace it");
-    }
-    return QStringLiteral("the write failed");
-}
-
 } // namespace
 
 std::optional<ValueType> knownValueType(const QString &key)
@@ -322,10 +302,14 @@ QStringList applicationKeys(TavSettings::AppType appType)
 void StoreChange::confirm()
 {
     m_store.sync();
-    if (m_store.status() == QSettings::AccessError)
-        throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), writeProblem(m_store.fileName()))};
-    if (m_store.status() == QSettings::FormatError)
-        throw Failure{QStringLiteral("cannot write the preference store %1: it is not in the store's format").arg(m_store.fileName())};
+    if (m_store.status() == QSettings::NoError)
+        return;
+    // The store does not say why it failed; a file written in its place does.
+    QSaveFile file(m_store.fileName());
+    const QString reason = m_store.status() == QSettings::FormatError ? QStringLiteral("it is not in the store's format")
+                           : file.open(QIODevice::WriteOnly)          ? QStringLiteral("the write failed")
+                                                                      : file.errorString();
+    throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), reason)};
 }
 
 } // namespace Tool
