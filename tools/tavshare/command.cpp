@@ -128,28 +128,6 @@ void Invocation::printDropped(const QStringList &dropped) const
 
 namespace {
 
-// "settings" for "settings show", "" for "settings".
-QString groupOf(const Command &command)
-{
-    return command.words.left(std::max(0, int(command.words.lastIndexOf(QLatin1Char(' ')))));
-}
-
-// "show" for "settings show".
-QString nameOf(const Command &command)
-{
-    return command.words.mid(command.words.lastIndexOf(QLatin1Char(' ')) + 1);
-}
-
-QList<const Command *> membersOf(const QList<Command> &commands, const Command &group)
-{
-    QList<const Command *> members;
-    for (const Command &command : commands) {
-        if (!command.words.isEmpty() && &command != &group && groupOf(command) == group.words)
-            members << &command;
-    }
-    return members;
-}
-
 QString helpText(const QCommandLineParser &parser, const QString &commandLine)
 {
     // Qt names the executable in the usage line; name the whole command instead.
@@ -203,41 +181,37 @@ bool parse(Invocation &parser, const Command &command, const QString &commandLin
 
 } // namespace
 
-QString groupHelpText(const QList<Command> &commands, const Command &group)
+QString groupHelpText(const Command &group, const QString &commandLine)
 {
-    const QList<const Command *> members = membersOf(commands, group);
     int width = 0;
-    for (const Command *member : members)
-        width = std::max(width, int(nameOf(*member).size()));
-
-    const QString commandLine = QStringLiteral("tavshare ") + group.words;
-    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine.trimmed(), group.description);
-    for (const Command *member : members)
-        text += QStringLiteral("  %1  %2\n").arg(nameOf(*member).leftJustified(width), member->summary);
-    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine.trimmed());
+    for (const Command &member : group.members)
+        width = std::max(width, int(member.name.size()));
+    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine, group.description);
+    for (const Command &member : group.members)
+        text += QStringLiteral("  %1  %2\n").arg(member.name.leftJustified(width), member.summary);
+    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine);
 }
 
-int execute(const QList<Command> &commands, const QStringList &arguments)
+int execute(const Command &tool, const QStringList &arguments)
 {
-    const Command *command = &commands.first();
+    const Command *command = &tool;
     QString commandLine = QStringLiteral("tavshare");
     try {
         int used = 0;
         while (!command->run) {
             const QString first = arguments.value(used++);
             if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-                out() << groupHelpText(commands, *command);
+                out() << groupHelpText(*command, commandLine);
                 return 0;
             }
-            const QList<const Command *> members = membersOf(commands, *command);
             QStringList names;
-            for (const Command *member : members)
-                names << nameOf(*member);
+            for (const Command &member : command->members)
+                names << member.name;
             if (!names.contains(first))
                 throw UsageError{first.isEmpty() ? QStringLiteral("name a command: ") + names.join(QStringLiteral(", "))
                                                  : QStringLiteral("unknown command '%1'; use one of: %2").arg(first, names.join(QStringLiteral(", ")))};
-            command = members.at(names.indexOf(first));
-            commandLine = QStringLiteral("tavshare ") + command->words;
+            command = &command->members.at(names.indexOf(first));
+            commandLine += QLatin1Char(' ') + first;
         }
         Invocation invocation;
         if (parse(invocation, *command, commandLine, arguments.mid(used)))

@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace Tool {
 
@@ -124,7 +125,7 @@ struct Argument {
 
 // One command, such as "settings show", or a group of commands, such as "settings".
 struct Command {
-    QString words;       // after "tavshare"
+    QString name;        // its word on the command line, such as "show"
     QString summary;     // its line in the help of its group
     QString description; // the start of its own help
     QList<Argument> arguments;
@@ -132,12 +133,12 @@ struct Command {
     // What the command does; none for a group. It reports errors by throwing UsageError
     // or Failure.
     void (*run)(const Invocation &) = nullptr;
+    std::vector<Command> members = {}; // those of a group
 };
 
-// A group of commands, such as "settings".
-inline Command group(const QString &words, const QString &summary, const QString &description)
+inline Command group(const QString &name, const QString &summary, const QString &description, std::vector<Command> members)
 {
-    return {words, summary, description, {}, {}, nullptr};
+    return {name, summary, description, {}, {}, nullptr, std::move(members)};
 }
 
 // The command line of one command, parsed and checked against its declaration.
@@ -155,17 +156,18 @@ public:
     void printDropped(const QStringList &dropped) const;
 };
 
-// Runs the command that the first arguments name, catching its errors; returns the exit status.
-int execute(const QList<Command> &commands, const QStringList &arguments);
+// Runs the command of tool that the first arguments name, catching its errors; returns the
+// exit status.
+int execute(const Command &tool, const QStringList &arguments);
 // The help of a group: usage, description and the commands below it.
-QString groupHelpText(const QList<Command> &commands, const Command &group);
+QString groupHelpText(const Command &group, const QString &commandLine);
 
-// The commands of tavshare, by subject, each group first.
-QList<Command> settingsCommands();
-QList<Command> recentCommands();
-QList<Command> lockCommands();
-// format, unit and ack.
-QList<Command> textCommands();
+// The commands of tavshare by subject: the groups settings, recent and locks, and the
+// commands format, unit and ack.
+Command settingsCommands();
+Command recentCommands();
+Command lockCommands();
+std::vector<Command> textCommands();
 
 } // namespace Tool
 

@@ -95,30 +95,29 @@ void prune(const Invocation &invocation)
 
 } // namespace
 
-QList<Command> lockCommands()
+Command lockCommands()
 {
     const QCommandLineOption app = appOption(
         QStringLiteral("The application whose lock file is meant (required): one of the suite's but shared (in any case; the "
                        "file is then named as the suite spells it, e.g. Orbelle.lock), or any other name, taken as it stands."));
-    return {
-        group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
+    return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
-                        "the files they hold.")),
-        {QStringLiteral("locks list"), QStringLiteral("print the locked files, marking those that are gone"),
+                        "the files they hold."), {
+        {QStringLiteral("list"), QStringLiteral("print the locked files, marking those that are gone"),
          QStringLiteral("Print the files an application's processes hold locked, one a line, as listed in\n"
                         "its lock file in the temporary folder. Entries whose file no longer exists are\n"
                         "marked (missing). No lock file means nothing is locked."),
          {}, {app, jsonOption}, list},
-        {QStringLiteral("locks release"), QStringLiteral("take one file out of the lock file"),
+        {QStringLiteral("release"), QStringLiteral("take one file out of the lock file"),
          QStringLiteral("Take FILE out of an application's lock file, also when the file no longer\n"
                         "exists. Only do this for a lock that no running process holds."),
          {{QStringLiteral("FILE"), QStringLiteral("The locked file; a relative name is taken from the current folder.")}},
          {app}, release},
-        {QStringLiteral("locks prune"), QStringLiteral("drop the entries whose file is gone"),
+        {QStringLiteral("prune"), QStringLiteral("drop the entries whose file is gone"),
          QStringLiteral("Drop the entries whose file no longer exists from an application's lock file,\n"
                         "keeping the order of the rest. Prints each dropped entry."),
          {}, {app, dryRunOption}, prune},
-    };
+    });
 }
 
 } // namespace Tool

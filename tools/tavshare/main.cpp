@@ -23,15 +23,16 @@ const QString toolNotes = QStringLiteral(
 int run(const QStringList &arguments)
 {
     using namespace Tool;
-    // The tool itself is the group of the groups.
-    const QList<Command> commands = QList<Command>{group(QString(), QString(), QStringLiteral(
+    std::vector<Command> commands = textCommands();
+    commands.insert(commands.begin(), {settingsCommands(), recentCommands(), lockCommands()});
+    const Command tool = group(QStringLiteral("tavshare"), QString(), QStringLiteral(
         "Inspect and repair the state the suite's applications share: the preference\n"
         "store, the recent-file lists and the lock files. Try the suite's number and\n"
-        "unit texts."))} + settingsCommands() + recentCommands() + lockCommands() + textCommands();
+        "unit texts."), commands);
 
     const QString first = arguments.value(0);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        out() << groupHelpText(commands, commands.first()) << toolNotes;
+        out() << groupHelpText(tool, tool.name) << toolNotes;
         return 0;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-V")) {
@@ -43,7 +44,7 @@ int run(const QStringList &arguments)
         out() << knownSettingKeys().join(QLatin1Char('\n')) << '\n';
         return 0;
     }
-    return execute(commands, arguments);
+    return execute(tool, arguments);
 }
 
 } // namespace

@@ -144,14 +144,13 @@ void path(const Invocation &)
 
 } // namespace
 
-QList<Command> settingsCommands()
+Command settingsCommands()
 {
     const Argument key{QStringLiteral("KEY"), QStringLiteral("A store key such as Orbelle/%1, or %1 with --app orbelle.").arg(TavSettingsKeys::keyLineSpace)};
     const QCommandLineOption keyApp = appOption(QStringLiteral("Put KEY in the group of this application (default: KEY as it stands)."));
-    return {
-        group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
-         QStringLiteral("Inspect and repair the preference store that the suite's applications share.")),
-        {QStringLiteral("settings show"), QStringLiteral("print every key and value, or those of one application"),
+    return group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
+         QStringLiteral("Inspect and repair the preference store that the suite's applications share."), {
+        {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
          QStringLiteral("Print every key and value of the suite's preference store, or of one\n"
                         "application's group. Sizes are written WxH, points (x, y), lists one entry\n"
                         "a line; a value the suite cannot read as its type is marked with what the\n"
@@ -159,11 +158,11 @@ QList<Command> settingsCommands()
          {},
          {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
-        {QStringLiteral("settings get"), QStringLiteral("print one value"),
+        {QStringLiteral("get"), QStringLiteral("print one value"),
          QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'. Fails when\n"
                         "nothing is stored there (the suite then uses its default)."),
          {key}, {keyApp, jsonOption}, get},
-        {QStringLiteral("settings set"), QStringLiteral("store one value"),
+        {QStringLiteral("set"), QStringLiteral("store one value"),
          QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known\n"
                         "(%1 is an int, %2 a size, %3 a list, ...); other keys\n"
                         "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
@@ -180,11 +179,11 @@ QList<Command> settingsCommands()
            QStringLiteral("TYPE")},
           {QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")}},
          set},
-        {QStringLiteral("settings unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
+        {QStringLiteral("unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
          QStringLiteral("Remove KEY and every value below it, so that the suite uses its default again.\n"
                         "Needs --yes; without it, exits with status 2 and removes nothing."),
          {key}, {keyApp, yesOption}, unset},
-        {QStringLiteral("settings reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
+        {QStringLiteral("reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
          QStringLiteral("Remove every value of one application (--app) or of the whole store (--all),\n"
                         "so that the suite starts from its defaults. With --app shared: the values\n"
                         "outside every application group. Needs --yes; without it, exits with\n"
@@ -193,9 +192,9 @@ QList<Command> settingsCommands()
          {appOption(QStringLiteral("Remove this application's values only.")),
           {QStringLiteral("all"), QStringLiteral("Remove every value of every application.")}, yesOption},
          reset},
-        {QStringLiteral("settings path"), QStringLiteral("print the store's file name"),
+        {QStringLiteral("path"), QStringLiteral("print the store's file name"),
          QStringLiteral("Print the file that holds the suite's preference store."), {}, {}, path},
-    };
+    });
 }
 
 } // namespace Tool

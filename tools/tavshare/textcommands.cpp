@@ -96,7 +96,7 @@ void ack(const Invocation &invocation)
 
 } // namespace
 
-QList<Command> textCommands()
+std::vector<Command> textCommands()
 {
     return {
         {QStringLiteral("format"), QStringLiteral("write a number as the suite does"),
