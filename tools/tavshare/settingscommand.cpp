@@ -111,28 +111,24 @@ void unset(const Invocation &invocation)
 
 void reset(const Invocation &invocation)
 {
-    const bool all = invocation.isSet(QStringLiteral("all"));
     const std::optional<TavSettings::AppType> appType = invocation.application();
-    if (all == appType.has_value())
+    if (invocation.isSet(QStringLiteral("all")) == appType.has_value())
         throw UsageError{QStringLiteral("give either --app NAME or --all")};
+    const QString group = appType ? applicationGroup(*appType) : QString();
+    const QString name = !appType ? QStringLiteral("every value") : group.isEmpty() ? QStringLiteral("the shared values") : QStringLiteral("the values of ") + group;
+    requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(name));
 
     StoreChange change;
-    if (all) {
-        requireConfirmation(invocation, QStringLiteral("removes every value of the preference store"));
-        const int count = int(TavSettingsStore().allKeys().size());
-        TavSettingsInternals::clearAllSettings();
-        change.confirm();
-        out() << QStringLiteral("removed every value (%1)\n").arg(count);
-        return;
-    }
-    const QString group = applicationGroup(*appType);
-    const QString name = group.isEmpty() ? QStringLiteral("the shared values") : QStringLiteral("the values of ") + group;
-    requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(name));
+    const QStringList keys = appType ? applicationKeys(*appType) : TavSettingsStore().allKeys();
     // An application's group goes in one piece; the shared values lie side by side with
     // the groups and go one by one.
-    const QStringList keys = applicationKeys(*appType);
-    for (const QString &key : group.isEmpty() ? keys : QStringList{group})
-        removeSetting(key);
+    if (!appType)
+        TavSettingsInternals::clearAllSettings();
+    else if (!group.isEmpty())
+        removeSetting(group);
+    else
+        for (const QString &key : keys)
+            removeSetting(key);
     change.confirm();
     out() << QStringLiteral("removed %1 (%2)\n").arg(name).arg(keys.size());
 }
@@ -151,43 +147,31 @@ Command settingsCommands()
     return group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
          QStringLiteral("Inspect and repair the preference store that the suite's applications share."), {
         {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
-         QStringLiteral("Print every key and value of the suite's preference store, or of one\n"
-                        "application's group. Sizes are written WxH, points (x, y), lists one entry\n"
-                        "a line; a value the suite cannot read as its type is marked with what the\n"
-                        "suite reads instead."),
+         QStringLiteral("Print every key and value of the preference store, or of one application. A\n"
+                        "value the suite cannot read as its type is marked with what it reads instead."),
          {},
          {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
         {QStringLiteral("get"), QStringLiteral("print one value"),
-         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'. Fails when\n"
-                        "nothing is stored there (the suite then uses its default)."),
-         {key}, {keyApp, jsonOption}, get},
+         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'."), {key}, {keyApp, jsonOption}, get},
         {QStringLiteral("set"), QStringLiteral("store one value"),
-         QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known\n"
-                        "(%1 is an int, %2 a size, %3 a list, ...); other keys\n"
-                        "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
-                        "size 1440x900, point 100,50 or \"(100, 50)\", list: one VALUE per entry\n"
-                        "(none for an empty list).\n"
-                        "A key that no setting of the suite has is refused, naming the closest one;\n"
-                        "--raw stores it all the same.\n"
+         QStringLiteral("Store VALUE under KEY, as the type the suite keeps there (%1 is an int,\n"
+                        "%2 a size, ...; other keys are texts unless --type says otherwise).\n"
+                        "Values: int 12, bool true|false, size 1440x900, point 100,50 or \"(100, 50)\",\n"
+                        "list: one VALUE per entry. A key the suite does not use is refused unless --raw.\n"
                         "Put -- before a negative number: tavshare settings set Orbelle/%1 -- -3")
-             .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize, TavSettingsKeys::keyRecentFileList),
+             .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize),
          {key, {QStringLiteral("[VALUE...]"), QStringLiteral("The value; one per entry for a list.")}},
          {keyApp,
-          {QStringLiteral("type"),
-           QStringLiteral("The value's type: %1. Must match the type of the suite's own settings.").arg(namesOf(valueTypes).join(QStringLiteral(", "))),
-           QStringLiteral("TYPE")},
+          {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes).join(QStringLiteral(", "))), QStringLiteral("TYPE")},
           {QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")}},
          set},
         {QStringLiteral("unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
-         QStringLiteral("Remove KEY and every value below it, so that the suite uses its default again.\n"
-                        "Needs --yes; without it, exits with status 2 and removes nothing."),
+         QStringLiteral("Remove KEY and every value below it, so that the suite uses its defaults again."),
          {key}, {keyApp, yesOption}, unset},
         {QStringLiteral("reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
-         QStringLiteral("Remove every value of one application (--app) or of the whole store (--all),\n"
-                        "so that the suite starts from its defaults. With --app shared: the values\n"
-                        "outside every application group. Needs --yes; without it, exits with\n"
-                        "status 2 and removes nothing."),
+         QStringLiteral("Remove every value of one application (--app; shared: the values outside every\n"
+                        "application group) or of the whole store (--all)."),
          {},
          {appOption(QStringLiteral("Remove this application's values only.")),
           {QStringLiteral("all"), QStringLiteral("Remove every value of every application.")}, yesOption},
