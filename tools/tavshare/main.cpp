@@ -54,9 +54,7 @@ int main(int argc, char *argv[])
     // The library reports its diagnoses as debug messages. The tool states failures in its
     // own words, so those stay silent unless --debug asks for them, and go to standard
     // error, never between the lines of the tool's output.
-    qSetMessagePattern(QStringLiteral("tavshare: %{if-debug}debug%{endif}%{if-info}info%{endif}"
-                                      "%{if-warning}warning%{endif}%{if-critical}error%{endif}"
-                                      "%{if-fatal}error%{endif}: %{message}"));
+    qSetMessagePattern(QStringLiteral("tavshare: %{type}: %{message}"));
     QLoggingCategory::setFilterRules(QStringLiteral("tavshare*.debug=false"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavshare"));

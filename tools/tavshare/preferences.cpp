@@ -137,52 +137,46 @@ DecodedValue asStored(const QVariant &stored)
 
 DecodedValue decodeAs(ValueType type, const QVariant &stored)
 {
-    // Whether stored holds a value of type, the value the suite reads, and how both are
+    // Whether stored holds a value of type, the value the suite reads, and how that is
     // named when it does not.
     bool holds = false;
     QVariant read = stored;
-    QString expected;
     QString reads;
     switch (type) {
     case ValueType::Int:
         read = stored.toInt(&holds);
-        expected = QStringLiteral("a whole number");
-        reads = read.toString();
         break;
     case ValueType::Bool:
         // The store writes flags as the words true and false.
         holds = hasType(stored, QMetaType::Bool) || stored.toString() == QLatin1String("true") || stored.toString() == QLatin1String("false");
         read = stored.toBool();
-        expected = QStringLiteral("true or false");
-        reads = read.toString();
         break;
     case ValueType::Size:
         holds = hasType(stored, QMetaType::QSize);
-        expected = QStringLiteral("a size");
         reads = QStringLiteral("an invalid size");
         break;
     case ValueType::Point:
         holds = hasType(stored, QMetaType::QPoint);
-        expected = QStringLiteral("a point");
         reads = QStringLiteral("(0, 0)");
         break;
     case ValueType::String:
         holds = !stored.isValid() || hasType(stored, QMetaType::QString);
-        expected = QStringLiteral("a text");
         reads = QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
         break;
     case ValueType::List:
         // A one-entry list is stored as plain text and an empty one as an invalid value.
         holds = !stored.isValid() || hasType(stored, QMetaType::QString) || hasType(stored, QMetaType::QStringList);
         read = stored.toStringList();
-        expected = QStringLiteral("a list");
         reads = QStringLiteral("an empty list");
         break;
     }
     if (holds)
         return asStored(read);
+    // By ValueType.
+    static const char *const expected[] = {"a whole number", "true or false", "a size", "a point", "a text", "a list"};
     DecodedValue decoded = asStored(stored);
-    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3").arg(describe(stored), expected, reads);
+    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3")
+                          .arg(describe(stored), QLatin1String(expected[int(type)]), reads.isEmpty() ? read.toString() : reads);
     return decoded;
 }
 
