@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <memory>
 
 namespace Tool {
@@ -41,8 +42,7 @@ std::unique_ptr<LockFileHandle> openLockFile(const QString &path)
     auto lockFile = std::make_unique<LockFileHandle>(path, LockFileHandle::OpenExisting);
     if (lockFile->status() == LockFileHandle::Open)
         return lockFile;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (lockFile->error() == ENOENT)
         return nullptr;
     const QString reason = lockFile->refusal().isEmpty() ? qt_error_string(lockFile->error()) : QStringLiteral("it ") + lockFile->refusal();
     throw Failure{QStringLiteral("cannot read the lock file %1: %2").arg(path, reason)};
@@ -97,16 +97,13 @@ void prune(const Invocation &invocation)
 
 Command lockCommands()
 {
-    const QCommandLineOption app = appOption(
-        QStringLiteral("The application whose lock file is meant (required): one of the suite's but shared (in any case; the "
-                       "file is then named as the suite spells it, e.g. Orbelle.lock), or any other name, taken as it stands."));
+    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or any other name."));
     return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
                         "the files they hold."), {
         {QStringLiteral("list"), QStringLiteral("print the locked files, marking those that are gone"),
-         QStringLiteral("Print the files an application's processes hold locked, one a line, as listed in\n"
-                        "its lock file in the temporary folder. Entries whose file no longer exists are\n"
-                        "marked (missing). No lock file means nothing is locked."),
+         QStringLiteral("Print the files listed in an application's lock file, marking (missing) those\n"
+                        "that no longer exist. No lock file means nothing is locked."),
          {}, {app, jsonOption}, list},
         {QStringLiteral("release"), QStringLiteral("take one file out of the lock file"),
          QStringLiteral("Take FILE out of an application's lock file, also when the file no longer\n"
@@ -114,8 +111,7 @@ Command lockCommands()
          {{QStringLiteral("FILE"), QStringLiteral("The locked file; a relative name is taken from the current folder.")}},
          {app}, release},
         {QStringLiteral("prune"), QStringLiteral("drop the entries whose file is gone"),
-         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file,\n"
-                        "keeping the order of the rest. Prints each dropped entry."),
+         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file."),
          {}, {app, dryRunOption}, prune},
     });
 }

@@ -72,20 +72,17 @@ Command recentCommands()
 {
     const QList<QCommandLineOption> selection = {
         appOption(QStringLiteral("The application whose lists are meant (required).")),
-        {QStringLiteral("type"),
-         QStringLiteral("Only the list of this kind of file (default: all): %1. The simulation list holds folders.")
-             .arg(namesOf(fileTypes).join(QStringLiteral(", "))),
+        {QStringLiteral("type"), QStringLiteral("Only the list of this kind of file: %1.").arg(namesOf(fileTypes).join(QStringLiteral(", "))),
          QStringLiteral("TYPE")}};
     return group(QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"),
          QStringLiteral("Inspect and clean the recent-file lists of the suite's applications."), {
         {QStringLiteral("list"), QStringLiteral("print the recent-file lists, marking entries that are gone"),
-         QStringLiteral("Print an application's recent-file lists, most recent first. Entries whose\n"
-                        "file or folder no longer exists are marked (missing). With --type the entries\n"
-                        "alone, one a line; otherwise each stored list under its file type."),
+         QStringLiteral("Print an application's recent-file lists, most recent first, marking (missing)\n"
+                        "the entries whose file or folder no longer exists."),
          {}, selection + QList<QCommandLineOption>{jsonOption}, list},
         {QStringLiteral("prune"), QStringLiteral("drop the entries whose file or folder is gone"),
          QStringLiteral("Drop the entries whose file or folder no longer exists from an application's\n"
-                        "recent-file lists, keeping the order of the rest. Prints each dropped entry."),
+                        "recent-file lists."),
          {}, selection + QList<QCommandLineOption>{dryRunOption}, prune},
     });
 }

@@ -34,15 +34,6 @@ const Named<unsigned long> libraries[] = {
 
 const int maximumPrecision = 99;
 
-// One line per unit: value, enumerator and text.
-QString unitTable()
-{
-    QString table;
-    for (const auto &unit : units)
-        table += QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
-    return table;
-}
-
 void format(const Invocation &invocation)
 {
     const int notation = lookUp(notations, QStringLiteral("notation"), invocation.value(QStringLiteral("notation")));
@@ -61,7 +52,8 @@ void format(const Invocation &invocation)
 void unit(const Invocation &invocation)
 {
     if (invocation.arguments().isEmpty()) {
-        out() << unitTable();
+        for (const auto &unit : units)
+            out() << QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
         return;
     }
     // The enumerator with or without "Unit", or its value.
@@ -100,11 +92,9 @@ std::vector<Command> textCommands()
 {
     return {
         {QStringLiteral("format"), QStringLiteral("write a number as the suite does"),
-         QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05),\n"
-                        "fixed form (123456.000) or, with auto, fixed form from 0.01 to 100 and\n"
-                        "exponent form outside.\n"
-                        "Trailing zeros of the decimals are dropped unless --keep-zeros is given.\n"
-                        "Put -- before a negative number: tavshare format -- -0.001"),
+         QStringLiteral("Write NUMBER as the suite does: exponent (1.235e+05), fixed (123456.000) or auto\n"
+                        "(fixed from 0.01 to 100, exponent outside), without trailing zeros unless\n"
+                        "--keep-zeros. Put -- before a negative number: tavshare format -- -0.001"),
          {{QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3.")}},
          {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations).join(QStringLiteral(", "))),
            QStringLiteral("NOTATION"), QStringLiteral("auto")},
@@ -113,11 +103,8 @@ std::vector<Command> textCommands()
           {QStringLiteral("keep-zeros"), QStringLiteral("Keep the trailing zeros of the decimals.")}},
          format},
         {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"),
-         QStringLiteral("Print the suite's text of a unit, or, without NAME, every unit. NAME is the\n"
-                        "enumerator, the enumerator without Unit, or the value, in any case\n"
-                        "(UnitMicrometer, micrometer, 14):\n\n")
-             + unitTable(),
-         {{QStringLiteral("[NAME]"), QStringLiteral("The unit, e.g. UnitMicrometer, micrometer or 14.")}}, {}, unit},
+         QStringLiteral("Print the suite's text of a unit, or, without NAME, of every unit."),
+         {{QStringLiteral("[NAME]"), QStringLiteral("The unit in any case: UnitMicrometer, micrometer or 14.")}}, {}, unit},
         {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"),
          QStringLiteral("Print the acknowledgement text an application of the suite shows: its name, the\n"
                         "library's version and build facts, and a credit for each library named."),
@@ -126,8 +113,7 @@ std::vector<Command> textCommands()
            QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries).join(QStringLiteral(", "))),
            QStringLiteral("NAMES")},
           {QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")},
-          appOption(QStringLiteral("The application named at the top (default: tavshare): one of the suite's, written as the suite "
-                                   "spells it, or any other name."))},
+          appOption(QStringLiteral("The application named at the top (default: tavshare)."))},
          ack},
     };
 }
