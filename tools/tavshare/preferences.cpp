@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 namespace Tool {
 
@@ -66,8 +67,7 @@ int editDistance(const QString &from, const QString &to)
     const QString a = from.toCaseFolded();
     const QString b = to.toCaseFolded();
     QVector<int> row(b.size() + 1);
-    for (int j = 0; j < row.size(); ++j)
-        row[j] = j;
+    std::iota(row.begin(), row.end(), 0);
     for (int i = 1; i <= a.size(); ++i) {
         int diagonal = row[0];
         row[0] = i;
@@ -85,41 +85,19 @@ bool hasType(const QVariant &value, QMetaType::Type type)
     return value.userType() == int(type);
 }
 
-QString sizeText(const QSize &size)
-{
-    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-}
-
-QString pointText(const QPoint &point)
-{
-    return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
-}
-
-// How a stored value is named in a problem report.
-QString describe(const QVariant &stored)
-{
-    if (!stored.isValid())
-        return QStringLiteral("an empty value");
-    if (hasType(stored, QMetaType::QStringList))
-        return QStringLiteral("a list");
-    if (hasType(stored, QMetaType::QSize))
-        return QStringLiteral("the size ") + sizeText(stored.toSize());
-    if (hasType(stored, QMetaType::QPoint))
-        return QStringLiteral("the point ") + pointText(stored.toPoint());
-    return QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
-}
-
 // The stored value shown as it stands, for values the suite cannot read as intended
 // and for keys the suite does not use.
 DecodedValue asStored(const QVariant &stored)
 {
     DecodedValue decoded;
     if (hasType(stored, QMetaType::QSize)) {
-        decoded.lines << sizeText(stored.toSize());
-        decoded.json = QJsonObject{{QStringLiteral("width"), stored.toSize().width()}, {QStringLiteral("height"), stored.toSize().height()}};
+        const QSize size = stored.toSize();
+        decoded.lines << QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        decoded.json = QJsonObject{{QStringLiteral("width"), size.width()}, {QStringLiteral("height"), size.height()}};
     } else if (hasType(stored, QMetaType::QPoint)) {
-        decoded.lines << pointText(stored.toPoint());
-        decoded.json = QJsonObject{{QStringLiteral("x"), stored.toPoint().x()}, {QStringLiteral("y"), stored.toPoint().y()}};
+        const QPoint point = stored.toPoint();
+        decoded.lines << QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
+        decoded.json = QJsonObject{{QStringLiteral("x"), point.x()}, {QStringLiteral("y"), point.y()}};
     } else if (hasType(stored, QMetaType::QStringList)) {
         decoded.isList = true;
         decoded.lines = stored.toStringList();
@@ -133,6 +111,21 @@ DecodedValue asStored(const QVariant &stored)
         decoded.json = decoded.lines.first();
     }
     return decoded;
+}
+
+// How a stored value is named in a problem report.
+QString describe(const QVariant &stored)
+{
+    if (!stored.isValid())
+        return QStringLiteral("an empty value");
+    if (hasType(stored, QMetaType::QStringList))
+        return QStringLiteral("a list");
+    const QString shown = asStored(stored).lines.first();
+    if (hasType(stored, QMetaType::QSize))
+        return QStringLiteral("the size ") + shown;
+    if (hasType(stored, QMetaType::QPoint))
+        return QStringLiteral("the point ") + shown;
+    return QLatin1Char('\'') + shown + QLatin1Char('\'');
 }
 
 DecodedValue decodeAs(ValueType type, const QVariant &stored)
@@ -185,16 +178,15 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
 int parseInt(const QString &text)
 {
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (ok)
-        return value;
-    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    if (!digits.match(text).hasMatch())
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    if (!ok)
         throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
-    throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
-                         .arg(text.trimmed())
-                         .arg(std::numeric_limits<int>::min())
-                         .arg(std::numeric_limits<int>::max())};
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                             .arg(value)
+                             .arg(std::numeric_limits<int>::min())
+                             .arg(std::numeric_limits<int>::max())};
+    return int(value);
 }
 
 } // namespace
