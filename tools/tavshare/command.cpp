@@ -33,7 +33,7 @@ QString applicationGroup(TavSettings::AppType appType)
 QCommandLineOption appOption(const QString &description)
 {
     return {QStringLiteral("app"),
-            description + QStringLiteral(" Applications: ") + namesOf(applications).join(QStringLiteral(", ")) + QLatin1Char('.'),
+            description + QStringLiteral(" Applications: ") + namesOf(applications) + QLatin1Char('.'),
             QStringLiteral("NAME")};
 }
 

@@ -61,16 +61,16 @@ struct Named {
     T value;
 };
 
+// The names of table from the entry first on, as a list "a, b, c".
 template <typename T, std::size_t N>
-QStringList namesOf(const Named<T> (&table)[N])
+QString namesOf(const Named<T> (&table)[N], std::size_t first = 0)
 {
     QStringList names;
-    for (const Named<T> &entry : table)
-        names << QLatin1String(entry.name);
-    return names;
+    for (std::size_t i = first; i < N; ++i)
+        names << QLatin1String(table[i].name);
+    return names.join(QStringLiteral(", "));
 }
 
-// The value name stands for in table, in any case.
 template <typename T, std::size_t N>
 std::optional<T> find(const Named<T> (&table)[N], const QString &name)
 {
@@ -87,17 +87,7 @@ T lookUp(const Named<T> (&table)[N], const QString &what, const QString &name)
 {
     if (const std::optional<T> value = find(table, name))
         return *value;
-    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table).join(QStringLiteral(", ")))};
-}
-
-template <typename T, std::size_t N>
-QString nameOf(const Named<T> (&table)[N], T value)
-{
-    for (const Named<T> &entry : table) {
-        if (entry.value == value)
-            return QLatin1String(entry.name);
-    }
-    return QString();
+    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table))};
 }
 
 // shared, orbelle, quintara, halvex, dornel, pellaris.

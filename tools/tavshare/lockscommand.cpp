@@ -27,7 +27,7 @@ QString lockFilePath(const Invocation &invocation)
         throw UsageError{QStringLiteral("'%1' is no application name").arg(name)};
     if (const std::optional<TavSettings::AppType> appType = find(applications, name)) {
         if (*appType == TavSettings::AppShared)
-            throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications).mid(1).join(QStringLiteral(", ")))};
+            throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
         name = applicationGroup(*appType);
     }
     if (QDir::tempPath().isEmpty())

@@ -223,7 +223,7 @@ DecodedValue decodeValue(const QString &key, const QVariant &stored)
 QVariant parseValue(ValueType type, const QStringList &texts)
 {
     if (type != ValueType::List && texts.size() != 1)
-        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(nameOf(valueTypes, type))};
+        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(QLatin1String(valueTypes[int(type)].name))};
 
     const QString text = texts.value(0);
     switch (type) {

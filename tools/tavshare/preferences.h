@@ -17,7 +17,7 @@
 namespace Tool {
 
 enum class ValueType { Int, Bool, Size, Point, String, List };
-// int, bool, size, point, string, list.
+// int, bool, size, point, string, list, in the order of ValueType.
 extern const Named<ValueType> valueTypes[6];
 
 // The type the suite keeps under a store key such as

@@ -13,18 +13,17 @@ namespace {
 // The lists that --app and --type select: one application's, of one file type or of all six.
 struct Selection {
     TavSettings::AppType appType;
-    QList<TavSettings::TavrelleFileType> fileTypes;
+    QList<Named<TavSettings::TavrelleFileType>> fileTypes;
 };
 
 Selection selection(const Invocation &invocation)
 {
     invocation.requiredApplicationName();
     Selection selected{*invocation.application(), {}};
-    if (invocation.isSet(QStringLiteral("type"))) {
-        selected.fileTypes << lookUp(fileTypes, QStringLiteral("file type"), invocation.value(QStringLiteral("type")));
-    } else {
-        for (const auto &fileType : fileTypes)
-            selected.fileTypes << fileType.value;
+    for (const auto &fileType : fileTypes) {
+        const QString only = invocation.value(QStringLiteral("type"));
+        if (only.isEmpty() || fileType.value == lookUp(fileTypes, QStringLiteral("file type"), only))
+            selected.fileTypes << fileType;
     }
     return selected;
 }
@@ -35,13 +34,13 @@ void list(const Invocation &invocation)
     const bool single = selected.fileTypes.size() == 1;
     QString text;
     QJsonObject json;
-    for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
-        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected.appType);
+    for (const auto &fileType : selected.fileTypes) {
+        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType.value, selected.appType);
         if (!single && !entries.isEmpty())
-            text += nameOf(fileTypes, fileType) + QStringLiteral(":\n");
+            text += QLatin1String(fileType.name) + QStringLiteral(":\n");
         QJsonArray entryObjects;
         appendEntries(entries, single ? QString() : QStringLiteral("    "), text, entryObjects);
-        json.insert(nameOf(fileTypes, fileType), entryObjects);
+        json.insert(QLatin1String(fileType.name), entryObjects);
     }
     invocation.print(text, json);
 }
@@ -51,13 +50,13 @@ void prune(const Invocation &invocation)
     const Selection selected = selection(invocation);
     StoreChange change;
     QStringList dropped;
-    for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
-        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected.appType);
+    for (const auto &fileType : selected.fileTypes) {
+        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType.value, selected.appType);
         // One read-change-write under the lock the applications take for their own
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;
         const QStringList entries = store.value(key).toStringList();
-        const QStringList kept = existingPaths(entries, dropped, nameOf(fileTypes, fileType) + QStringLiteral(": "));
+        const QStringList kept = existingPaths(entries, dropped, QLatin1String(fileType.name) + QStringLiteral(": "));
         if (!invocation.isSet(dryRunOption) && kept.size() != entries.size())
             store.setValue(key, kept);
     }
@@ -72,7 +71,7 @@ Command recentCommands()
 {
     const QList<QCommandLineOption> selection = {
         appOption(QStringLiteral("The application whose lists are meant (required).")),
-        {QStringLiteral("type"), QStringLiteral("Only the list of this kind of file: %1.").arg(namesOf(fileTypes).join(QStringLiteral(", "))),
+        {QStringLiteral("type"), QStringLiteral("Only the list of this kind of file: %1.").arg(namesOf(fileTypes)),
          QStringLiteral("TYPE")}};
     return group(QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"),
          QStringLiteral("Inspect and clean the recent-file lists of the suite's applications."), {

@@ -87,7 +87,7 @@ void set(const Invocation &invocation)
     if (invocation.isSet(QStringLiteral("type"))) {
         type = lookUp(valueTypes, QStringLiteral("type"), invocation.value(QStringLiteral("type")));
         if (knownType && type != *knownType)
-            throw UsageError{QStringLiteral("the suite keeps %1 as type %2; use --type %2 or leave --type out").arg(key, nameOf(valueTypes, *knownType))};
+            throw UsageError{QStringLiteral("the suite keeps %1 as type %2; use --type %2 or leave --type out").arg(key, QLatin1String(valueTypes[int(*knownType)].name))};
     }
     const QVariant value = parseValue(type, invocation.arguments().mid(1));
 
@@ -163,7 +163,7 @@ Command settingsCommands()
              .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize),
          {key, {QStringLiteral("[VALUE...]"), QStringLiteral("The value; one per entry for a list.")}},
          {keyApp,
-          {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes).join(QStringLiteral(", "))), QStringLiteral("TYPE")},
+          {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes)), QStringLiteral("TYPE")},
           {QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")}},
          set},
         {QStringLiteral("unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),

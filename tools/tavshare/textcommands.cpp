@@ -96,7 +96,7 @@ std::vector<Command> textCommands()
                         "(fixed from 0.01 to 100, exponent outside), without trailing zeros unless\n"
                         "--keep-zeros. Put -- before a negative number: tavshare format -- -0.001"),
          {{QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3.")}},
-         {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations).join(QStringLiteral(", "))),
+         {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations)),
            QStringLiteral("NOTATION"), QStringLiteral("auto")},
           {QStringLiteral("precision"), QStringLiteral("Digits after the decimal point, 0 to %1 (default: 6).").arg(maximumPrecision),
            QStringLiteral("N"), QStringLiteral("6")},
@@ -110,7 +110,7 @@ std::vector<Command> textCommands()
                         "library's version and build facts, and a credit for each library named."),
          {},
          {{QStringLiteral("libs"),
-           QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries).join(QStringLiteral(", "))),
+           QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries)),
            QStringLiteral("NAMES")},
           {QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")},
           appOption(QStringLiteral("The application named at the top (default: tavshare)."))},
