@@ -128,16 +128,6 @@ void Invocation::printDropped(const QStringList &dropped) const
 
 namespace {
 
-QString helpText(const QCommandLineParser &parser, const QString &commandLine)
-{
-    // Qt names the executable in the usage line; name the whole command instead.
-    QString text = parser.helpText();
-    const int usageEnd = int(text.indexOf(QLatin1String(" [options]")));
-    if (usageEnd >= 0)
-        text.replace(0, usageEnd, QStringLiteral("Usage: ") + commandLine);
-    return text;
-}
-
 // Parses the arguments after the command's words; false when only the help was asked for.
 bool parse(Invocation &parser, const Command &command, const QString &commandLine, const QStringList &arguments)
 {
@@ -166,7 +156,9 @@ bool parse(Invocation &parser, const Command &command, const QString &commandLin
         throw UsageError{parser.errorText()};
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        out() << helpText(parser, commandLine);
+        // Qt names the executable in the usage line; name the whole command instead.
+        const QString help = parser.helpText();
+        out() << QStringLiteral("Usage: ") + commandLine + help.mid(help.indexOf(QLatin1String(" [options]")));
         return false;
     }
     const QStringList given = parser.arguments();

@@ -99,7 +99,6 @@ DecodedValue asStored(const QVariant &stored)
         decoded.lines << QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
         decoded.json = QJsonObject{{QStringLiteral("x"), point.x()}, {QStringLiteral("y"), point.y()}};
     } else if (hasType(stored, QMetaType::QStringList)) {
-        decoded.isList = true;
         decoded.lines = stored.toStringList();
         decoded.json = QJsonArray::fromStringList(decoded.lines);
     } else if (!stored.isValid() || stored.canConvert<QString>()) {
@@ -278,10 +277,11 @@ QStringList applicationKeys(TavSettings::AppType appType)
     QStringList groups;
     for (const auto &application : applications)
         groups << applicationGroup(application.value);
-    QStringList keys = TavSettingsStore().allKeys();
-    keys.erase(std::remove_if(keys.begin(), keys.end(),
-                              [&groups](const QString &key) { return groups.contains(key.section(QLatin1Char('/'), 0, 0)); }),
-               keys.end());
+    QStringList keys;
+    for (const QString &key : TavSettingsStore().allKeys()) {
+        if (!groups.contains(key.section(QLatin1Char('/'), 0, 0)))
+            keys << key;
+    }
     return keys;
 }
 

@@ -33,9 +33,8 @@ QStringList knownSettingKeys();
 // A stored value as the suite reads it.
 struct DecodedValue {
     QStringList lines;   // one line, or one entry a line for lists (none for an empty list)
-    QJsonValue json;     // the value for --json
+    QJsonValue json;     // the value for --json; an array for lists
     QString problem;     // set when the stored value does not have the suite's type
-    bool isList = false;
 };
 
 // Decodes the value stored under key, by the key's known type or else by its own type.

@@ -27,14 +27,14 @@ QString storeKey(const Invocation &invocation)
     return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
 }
 
-// "key = value", or for a list "key:" and then one entry a line.
+// "key = value", or for a list with entries "key:" and then one entry a line.
 QString valueText(const QString &key, const DecodedValue &value)
 {
     const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem));
-    if (!value.isList)
-        return printable(key) + QStringLiteral(" = ") + printable(value.lines.value(0)) + problem + QLatin1Char('\n');
-    if (value.lines.isEmpty())
-        return printable(key) + QStringLiteral(" = (empty list)") + problem + QLatin1Char('\n');
+    if (!value.json.isArray() || value.lines.isEmpty()) {
+        const QString shown = value.json.isArray() ? QStringLiteral("(empty list)") : printable(value.lines.value(0));
+        return printable(key) + QStringLiteral(" = ") + shown + problem + QLatin1Char('\n');
+    }
     QString text = printable(key) + QLatin1Char(':') + problem + QLatin1Char('\n');
     for (const QString &entry : value.lines)
         text += QStringLiteral("    ") + printable(entry) + QLatin1Char('\n');
