@@ -32,9 +32,7 @@ QString applicationGroup(TavSettings::AppType appType)
 
 QCommandLineOption appOption(const QString &description)
 {
-    return {QStringLiteral("app"),
-            description + QStringLiteral(" Applications: ") + namesOf(applications) + QLatin1Char('.'),
-            QStringLiteral("NAME")};
+    return {QStringLiteral("app"), description + QStringLiteral(" Applications: ") + namesOf(applications) + QLatin1Char('.'), QStringLiteral("NAME")};
 }
 
 const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON for scripts."));

@@ -69,15 +69,12 @@ void release(const Invocation &invocation)
     if (!lockFile)
         throw Failure{QStringLiteral("there is no lock file %1, so nothing is locked").arg(path)};
     const QString entry = QFileInfo(invocation.arguments().first()).absoluteFilePath();
-    switch (lockFile->remove(entry)) {
-    case LockFileHandle::Rewritten:
-        out() << "released " << entry << '\n';
-        return;
-    case LockFileHandle::Unchanged:
+    const LockFileHandle::Outcome outcome = lockFile->remove(entry);
+    if (outcome == LockFileHandle::Unchanged)
         throw Failure{QStringLiteral("%1 is not listed in %2; 'tavshare locks list' shows what is").arg(entry, path)};
-    case LockFileHandle::WriteFailed:
+    if (outcome == LockFileHandle::WriteFailed)
         cannotRewrite(path, *lockFile);
-    }
+    out() << "released " << entry << '\n';
 }
 
 void prune(const Invocation &invocation)

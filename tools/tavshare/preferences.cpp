@@ -182,9 +182,7 @@ int parseInt(const QString &text)
         throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
         throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
-                             .arg(value)
-                             .arg(std::numeric_limits<int>::min())
-                             .arg(std::numeric_limits<int>::max())};
+                             .arg(value).arg(std::numeric_limits<int>::min()).arg(std::numeric_limits<int>::max())};
     return int(value);
 }
 

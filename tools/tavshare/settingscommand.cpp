@@ -149,8 +149,7 @@ Command settingsCommands()
         {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
          QStringLiteral("Print every key and value of the preference store, or of one application. A\n"
                         "value the suite cannot read as its type is marked with what it reads instead."),
-         {},
-         {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
+         {}, {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
         {QStringLiteral("get"), QStringLiteral("print one value"),
          QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'."), {key}, {keyApp, jsonOption}, get},
@@ -162,8 +161,7 @@ Command settingsCommands()
                         "Put -- before a negative number: tavshare settings set Orbelle/%1 -- -3")
              .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize),
          {key, {QStringLiteral("[VALUE...]"), QStringLiteral("The value; one per entry for a list.")}},
-         {keyApp,
-          {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes)), QStringLiteral("TYPE")},
+         {keyApp, {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes)), QStringLiteral("TYPE")},
           {QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")}},
          set},
         {QStringLiteral("unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
@@ -172,8 +170,7 @@ Command settingsCommands()
         {QStringLiteral("reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
          QStringLiteral("Remove every value of one application (--app; shared: the values outside every\n"
                         "application group) or of the whole store (--all)."),
-         {},
-         {appOption(QStringLiteral("Remove this application's values only.")),
+         {}, {appOption(QStringLiteral("Remove this application's values only.")),
           {QStringLiteral("all"), QStringLiteral("Remove every value of every application.")}, yesOption},
          reset},
         {QStringLiteral("path"), QStringLiteral("print the store's file name"),

@@ -20,8 +20,7 @@ const Named<TavShare::UnitType> units[] = {
     {"UnitMolecules", TavShare::UnitMolecules}, {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
     {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter}, {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
     {"UnitSquareMeter", TavShare::UnitSquareMeter}, {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
-    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter},
-    {"UnitMicrometer", TavShare::UnitMicrometer},
+    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter}, {"UnitMicrometer", TavShare::UnitMicrometer},
 };
 
 const Named<unsigned long> libraries[] = {
@@ -108,8 +107,7 @@ std::vector<Command> textCommands()
         {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"),
          QStringLiteral("Print the acknowledgement text an application of the suite shows: its name, the\n"
                         "library's version and build facts, and a credit for each library named."),
-         {},
-         {{QStringLiteral("libs"),
+         {}, {{QStringLiteral("libs"),
            QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries)),
            QStringLiteral("NAMES")},
           {QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")},
