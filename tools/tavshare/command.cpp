@@ -44,16 +44,12 @@ QTextStream &out()
     return stream;
 }
 
-static QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
+static QTextStream err(stderr);
 
 void note(const QString &text)
 {
     out().flush();
-    err() << "tavshare: note: " << text << Qt::endl;
+    err << "tavshare: note: " << text << Qt::endl;
 }
 
 QString printable(const QString &text)
@@ -159,7 +155,7 @@ bool parse(Invocation &parser, const Command &command, const QString &commandLin
         out() << QStringLiteral("Usage: ") + commandLine + help.mid(help.indexOf(QLatin1String(" [options]")));
         return false;
     }
-    const QStringList given = parser.arguments();
+    const QStringList given = parser.positionalArguments();
     if (given.size() < required.size())
         throw UsageError{QStringLiteral("missing ") + required.mid(given.size()).join(QLatin1Char(' '))};
     if (!takesMany && given.size() > command.arguments.size())
@@ -209,11 +205,11 @@ int execute(const Command &tool, const QStringList &arguments)
         return 0;
     } catch (const UsageError &error) {
         out().flush();
-        err() << commandLine << ": " << error.message << '\n' << "Try '" << commandLine << " --help'." << Qt::endl;
+        err << commandLine << ": " << error.message << '\n' << "Try '" << commandLine << " --help'." << Qt::endl;
         return 2;
     } catch (const Failure &failure) {
         out().flush();
-        err() << "tavshare: " << failure.reason << Qt::endl;
+        err << "tavshare: " << failure.reason << Qt::endl;
         return 1;
     }
 }

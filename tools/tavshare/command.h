@@ -13,8 +13,6 @@
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QList>
-#include <QString>
 #include <QStringList>
 #include <QTextStream>
 
@@ -104,7 +102,19 @@ QCommandLineOption appOption(const QString &description);
 extern const QCommandLineOption jsonOption;
 extern const QCommandLineOption dryRunOption;
 
-class Invocation;
+// The command line of one command, parsed and checked against its declaration.
+class Invocation : public QCommandLineParser
+{
+public:
+    // The value of --app, or nothing when it is not given.
+    std::optional<TavSettings::AppType> application() const;
+    // The value of --app, which the command needs.
+    QString requiredApplicationName() const;
+    // Writes json, an object or an array, with --json, and else text.
+    void print(const QString &text, const QJsonValue &json) const;
+    // "dropped <entry>" a line, or with --dry-run "would drop <entry>".
+    void printDropped(const QStringList &dropped) const;
+};
 
 // A positional argument as the usage line shows it: "KEY" is required, "[NAME]" may be
 // left out, "[VALUE...]" takes any number of values; only the last may be optional.
@@ -131,20 +141,6 @@ inline Command group(const QString &name, const QString &summary, const QString 
     return {name, summary, description, {}, {}, nullptr, std::move(members)};
 }
 
-// The command line of one command, parsed and checked against its declaration.
-class Invocation : public QCommandLineParser
-{
-public:
-    QStringList arguments() const { return positionalArguments(); }
-    // The value of --app, or nothing when it is not given.
-    std::optional<TavSettings::AppType> application() const;
-    // The value of --app, which the command needs.
-    QString requiredApplicationName() const;
-    // Writes json, an object or an array, with --json, and else text.
-    void print(const QString &text, const QJsonValue &json) const;
-    // "dropped <entry>" a line, or with --dry-run "would drop <entry>".
-    void printDropped(const QStringList &dropped) const;
-};
 
 // Runs the command of tool that the first arguments name, catching its errors; returns the
 // exit status.

@@ -68,7 +68,7 @@ void release(const Invocation &invocation)
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(path);
     if (!lockFile)
         throw Failure{QStringLiteral("there is no lock file %1, so nothing is locked").arg(path)};
-    const QString entry = QFileInfo(invocation.arguments().first()).absoluteFilePath();
+    const QString entry = QFileInfo(invocation.positionalArguments().first()).absoluteFilePath();
     const LockFileHandle::Outcome outcome = lockFile->remove(entry);
     if (outcome == LockFileHandle::Unchanged)
         throw Failure{QStringLiteral("%1 is not listed in %2; 'tavshare locks list' shows what is").arg(entry, path)};

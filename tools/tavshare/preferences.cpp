@@ -101,13 +101,10 @@ DecodedValue asStored(const QVariant &stored)
     } else if (hasType(stored, QMetaType::QStringList)) {
         decoded.lines = stored.toStringList();
         decoded.json = QJsonArray::fromStringList(decoded.lines);
-    } else if (!stored.isValid() || stored.canConvert<QString>()) {
+    } else {
         decoded.lines << stored.toString();
         const bool isNumberOrFlag = hasType(stored, QMetaType::Int) || hasType(stored, QMetaType::Bool);
         decoded.json = isNumberOrFlag ? QJsonValue::fromVariant(stored) : QJsonValue(stored.toString());
-    } else {
-        decoded.lines << QStringLiteral("<%1 value>").arg(QString::fromLatin1(stored.typeName()));
-        decoded.json = decoded.lines.first();
     }
     return decoded;
 }

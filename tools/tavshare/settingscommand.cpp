@@ -21,7 +21,7 @@ void requireConfirmation(const Invocation &invocation, const QString &consequenc
 // The store key that KEY and --app name.
 QString storeKey(const Invocation &invocation)
 {
-    const QStringList parts = invocation.arguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList parts = invocation.positionalArguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         throw UsageError{QStringLiteral("KEY is empty; give a key such as %1 or Orbelle/%1").arg(TavSettingsKeys::keyLineSpace)};
     return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
@@ -89,7 +89,7 @@ void set(const Invocation &invocation)
         if (knownType && type != *knownType)
             throw UsageError{QStringLiteral("the suite keeps %1 as type %2; use --type %2 or leave --type out").arg(key, QLatin1String(valueTypes[int(*knownType)].name))};
     }
-    const QVariant value = parseValue(type, invocation.arguments().mid(1));
+    const QVariant value = parseValue(type, invocation.positionalArguments().mid(1));
 
     StoreChange change;
     writeSetting(key, value);
@@ -133,11 +133,6 @@ void reset(const Invocation &invocation)
     out() << QStringLiteral("removed %1 (%2)\n").arg(name).arg(keys.size());
 }
 
-void path(const Invocation &)
-{
-    out() << TavSettingsStore().fileName() << '\n';
-}
-
 } // namespace
 
 Command settingsCommands()
@@ -174,7 +169,8 @@ Command settingsCommands()
           {QStringLiteral("all"), QStringLiteral("Remove every value of every application.")}, yesOption},
          reset},
         {QStringLiteral("path"), QStringLiteral("print the store's file name"),
-         QStringLiteral("Print the file that holds the suite's preference store."), {}, {}, path},
+         QStringLiteral("Print the file that holds the suite's preference store."), {}, {},
+         [](const Invocation &) { out() << TavSettingsStore().fileName() << '\n'; }},
     });
 }
 

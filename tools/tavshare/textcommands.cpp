@@ -13,15 +13,15 @@ namespace {
 // As getScientificFormat takes them.
 const Named<int> notations[] = {{"exponent", 0}, {"fixed", 1}, {"auto", 2}};
 
+// Named by their enumerators.
+#define TOOL_UNIT(enumerator) {#enumerator, TavShare::enumerator}
 const Named<TavShare::UnitType> units[] = {
-    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond}, {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
-    {"UnitPerSecond", TavShare::UnitPerSecond}, {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
-    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer}, {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
-    {"UnitMolecules", TavShare::UnitMolecules}, {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
-    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter}, {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
-    {"UnitSquareMeter", TavShare::UnitSquareMeter}, {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
-    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter}, {"UnitMicrometer", TavShare::UnitMicrometer},
+    TOOL_UNIT(UnitSquareMicrometerPerSecond), TOOL_UNIT(UnitLiterPerMoleSecond), TOOL_UNIT(UnitPerSecond), TOOL_UNIT(UnitMolePerLiter),
+    TOOL_UNIT(UnitMoleculePerCubicMicrometer), TOOL_UNIT(UnitMoleculePerMembrane), TOOL_UNIT(UnitMolecules),
+    TOOL_UNIT(UnitMolePerSquareMicrometer), TOOL_UNIT(UnitMolePerSquareMeter), TOOL_UNIT(UnitMoleculePerSquareMicrometer),
+    TOOL_UNIT(UnitSquareMeter), TOOL_UNIT(UnitSquareMicrometer), TOOL_UNIT(UnitMeter), TOOL_UNIT(UnitCentimeter), TOOL_UNIT(UnitMicrometer),
 };
+#undef TOOL_UNIT
 
 const Named<unsigned long> libraries[] = {
     {"boost", TavShare::AckBoost}, {"qt", TavShare::AckQt}, {"sqlite", TavShare::AckSqlite}, {"libsbml", TavShare::AckLibSbml},
@@ -41,7 +41,7 @@ void format(const Invocation &invocation)
     if (!ok || precision < 0 || precision > maximumPrecision)
         throw UsageError{QStringLiteral("--precision takes a whole number from 0 to %1, not '%2'").arg(maximumPrecision).arg(invocation.value(QStringLiteral("precision")))};
     // The library hands back text that is no number unchanged; say so instead.
-    const QString number = invocation.arguments().first();
+    const QString number = invocation.positionalArguments().first();
     number.toDouble(&ok);
     if (!ok)
         throw UsageError{QStringLiteral("'%1' is not a number; write it as 120000, -0.5 or 1.5e-3").arg(number)};
@@ -50,13 +50,13 @@ void format(const Invocation &invocation)
 
 void unit(const Invocation &invocation)
 {
-    if (invocation.arguments().isEmpty()) {
+    if (invocation.positionalArguments().isEmpty()) {
         for (const auto &unit : units)
             out() << QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
         return;
     }
     // The enumerator with or without "Unit", or its value.
-    const QString name = invocation.arguments().first();
+    const QString name = invocation.positionalArguments().first();
     std::optional<TavShare::UnitType> found = find(units, name);
     if (!found)
         found = find(units, QStringLiteral("Unit") + name);
