@@ -22,17 +22,16 @@ namespace {
 // The lock file that --app names.
 QString lockFilePath(const Invocation &invocation)
 {
-    QString name = invocation.requiredApplicationName();
+    const QString name = invocation.requiredApplicationName();
+    const std::optional<TavSettings::AppType> appType = find(applications, name);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         throw UsageError{QStringLiteral("'%1' is no application name").arg(name)};
-    if (const std::optional<TavSettings::AppType> appType = find(applications, name)) {
-        if (*appType == TavSettings::AppShared)
-            throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
-        name = applicationGroup(*appType);
-    }
+    if (appType == TavSettings::AppShared)
+        throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
-    return lockFilePathFor(name);
+    // The suite's applications as the suite spells them, other names as they stand.
+    return lockFilePathFor(appType ? applicationGroup(*appType) : name);
 }
 
 // Opens the lock file at path. Nothing (no lock file, nothing locked) when it is not

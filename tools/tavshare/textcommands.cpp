@@ -57,11 +57,10 @@ void unit(const Invocation &invocation)
     }
     // The enumerator with or without "Unit", or its value.
     const QString name = invocation.positionalArguments().first();
-    std::optional<TavShare::UnitType> found = find(units, name);
-    if (!found)
-        found = find(units, QStringLiteral("Unit") + name);
+    std::optional<TavShare::UnitType> found;
     for (const auto &unit : units) {
-        if (name == QString::number(unit.value))
+        const QString enumerator = QLatin1String(unit.name);
+        if (!name.compare(enumerator, Qt::CaseInsensitive) || !name.compare(enumerator.mid(4), Qt::CaseInsensitive) || name == QString::number(unit.value))
             found = unit.value;
     }
     if (!found)
@@ -76,11 +75,10 @@ void ack(const Invocation &invocation)
         for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
             bits |= lookUp(libraries, QStringLiteral("library"), name.trimmed());
     }
-    QString appName = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
-    if (const std::optional<TavSettings::AppType> appType = find(applications, appName)) {
-        if (*appType != TavSettings::AppShared)
-            appName = applicationGroup(*appType);
-    }
+    // One of the suite's applications as the suite spells it, any other name as it stands.
+    const QString name = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
+    const std::optional<TavSettings::AppType> appType = find(applications, name);
+    const QString appName = appType && *appType != TavSettings::AppShared ? applicationGroup(*appType) : name;
     const QString text = TavShare::acknowledgements(appName, bits, invocation.isSet(QStringLiteral("experimental")));
     out() << text << (text.endsWith(QLatin1Char('\n')) ? "" : "\n");
 }
