@@ -69,6 +69,7 @@ QString namesOf(const Named<T> (&table)[N], std::size_t first = 0)
     return names.join(QStringLiteral(", "));
 }
 
+// The value name stands for in table, in any case.
 template <typename T, std::size_t N>
 std::optional<T> find(const Named<T> (&table)[N], const QString &name)
 {
@@ -136,11 +137,11 @@ struct Command {
     std::vector<Command> members = {}; // those of a group
 };
 
+// A group of commands, such as "settings".
 inline Command group(const QString &name, const QString &summary, const QString &description, std::vector<Command> members)
 {
     return {name, summary, description, {}, {}, nullptr, std::move(members)};
 }
-
 
 // Runs the command of tool that the first arguments name, catching its errors; returns the
 // exit status.

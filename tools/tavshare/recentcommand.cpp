@@ -6,7 +6,6 @@
 #include "command.h"
 #include "preferences.h"
 
-
 namespace Tool {
 namespace {
 
