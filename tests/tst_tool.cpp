@@ -239,8 +239,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         const QString set = QStringLiteral("settings set Orbelle/LineSpace 4");
         const QString store = QStringLiteral("cannot write the preference store FOLDER/Zentrabio/Tavrelle.conf: ");
-        QTest::newRow("folder in place of the store") << "store folder" << set << store + "it is not a regular file";
-        QTest::newRow("configuration folder is a file") << "config file" << set << store + "FOLDER is not a folder";
+        QTest::newRow("folder in place of the store") << "store folder" << set << store + "Filename refers to a directory";
+        QTest::newRow("configuration folder is a file") << "config file" << set << store + qt_error_string(ENOTDIR);
         QTest::newRow("no temporary folder") << "no tmp" << "locks list --app orbelle" << "the temporary folder does not exist (TMPDIR is FOLDER)";
         QTest::newRow("linked lock file") << "link" << "locks prune --app quintara" << "cannot read the lock file LOCK: " + qt_error_string(ELOOP);
         QTest::newRow("unreadable lock file") << "unreadable" << "locks list --app quintara" << "cannot read the lock file LOCK: " + qt_error_string(EACCES);

@@ -6,6 +6,7 @@
 #include "tavsettings_p.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
@@ -31,9 +32,7 @@ QString applicationGroup(TavSettings::AppType appType)
 
 QCommandLineOption appOption(const QString &description)
 {
-    return {QStringLiteral("app"),
-            description + QStringLiteral(" Applications: ") + namesOf(applications).join(QStringLiteral(", ")) + QLatin1Char('.'),
-            QStringLiteral("NAME")};
+    return {QStringLiteral("app"), description + QStringLiteral(" Applications: ") + namesOf(applications) + QLatin1Char('.'), QStringLiteral("NAME")};
 }
 
 const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON for scripts."));
@@ -45,16 +44,12 @@ QTextStream &out()
     return stream;
 }
 
-static QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
+static QTextStream err(stderr);
 
 void note(const QString &text)
 {
     out().flush();
-    err() << "tavshare: note: " << text << Qt::endl;
+    err << "tavshare: note: " << text << Qt::endl;
 }
 
 QString printable(const QString &text)
@@ -76,15 +71,25 @@ QString printable(const QString &text)
     return shown;
 }
 
-QString markedEntry(const QString &path)
+void appendEntries(const QStringList &paths, const QString &indent, QString &text, QJsonArray &json)
 {
-    const QString shown = printable(path);
-    return QFileInfo::exists(path) ? shown : shown + QLatin1String("  (missing)");
+    for (const QString &path : paths) {
+        const bool exists = QFileInfo::exists(path);
+        text += indent + printable(path) + (exists ? "\n" : "  (missing)\n");
+        json.append(QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), exists}});
+    }
 }
 
-QJsonObject entryObject(const QString &path)
+QStringList existingPaths(const QStringList &paths, QStringList &dropped, const QString &prefix)
 {
-    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("exists"), QFileInfo::exists(path)}};
+    QStringList kept;
+    for (const QString &path : paths) {
+        if (QFileInfo::exists(path))
+            kept << path;
+        else
+            dropped << prefix + printable(path);
+    }
+    return kept;
 }
 
 std::optional<TavSettings::AppType> Invocation::application() const
@@ -101,39 +106,21 @@ QString Invocation::requiredApplicationName() const
     return value(QStringLiteral("app"));
 }
 
+void Invocation::print(const QString &text, const QJsonValue &json) const
+{
+    if (!isSet(jsonOption))
+        out() << text;
+    else
+        out() << (json.isArray() ? QJsonDocument(json.toArray()) : QJsonDocument(json.toObject())).toJson(QJsonDocument::Indented);
+}
+
+void Invocation::printDropped(const QStringList &dropped) const
+{
+    for (const QString &entry : dropped)
+        out() << (isSet(dryRunOption) ? "would drop " : "dropped ") << entry << '\n';
+}
+
 namespace {
-
-// "settings" for "settings show", "" for "settings".
-QString groupOf(const Command &command)
-{
-    return command.words.left(std::max(0, int(command.words.lastIndexOf(QLatin1Char(' ')))));
-}
-
-// "show" for "settings show".
-QString nameOf(const Command &command)
-{
-    return command.words.mid(command.words.lastIndexOf(QLatin1Char(' ')) + 1);
-}
-
-QList<const Command *> membersOf(const QList<Command> &commands, const Command &group)
-{
-    QList<const Command *> members;
-    for (const Command &command : commands) {
-        if (!command.words.isEmpty() && &command != &group && groupOf(command) == group.words)
-            members << &command;
-    }
-    return members;
-}
-
-QString helpText(const QCommandLineParser &parser, const QString &commandLine)
-{
-    // Qt names the executable in the usage line; name the whole command instead.
-    QString text = parser.helpText();
-    const int usageEnd = int(text.indexOf(QLatin1String(" [options]")));
-    if (usageEnd >= 0)
-        text.replace(0, usageEnd, QStringLiteral("Usage: ") + commandLine);
-    return text;
-}
 
 // Parses the arguments after the command's words; false when only the help was asked for.
 bool parse(Invocation &parser, const Command &command, const QString &commandLine, const QStringList &arguments)
@@ -163,10 +150,12 @@ bool parse(Invocation &parser, const Command &command, const QString &commandLin
         throw UsageError{parser.errorText()};
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        out() << helpText(parser, commandLine);
+        // Qt names the executable in the usage line; name the whole command instead.
+        const QString help = parser.helpText();
+        out() << QStringLiteral("Usage: ") + commandLine + help.mid(help.indexOf(QLatin1String(" [options]")));
         return false;
     }
-    const QStringList given = parser.arguments();
+    const QStringList given = parser.positionalArguments();
     if (given.size() < required.size())
         throw UsageError{QStringLiteral("missing ") + required.mid(given.size()).join(QLatin1Char(' '))};
     if (!takesMany && given.size() > command.arguments.size())
@@ -178,41 +167,37 @@ bool parse(Invocation &parser, const Command &command, const QString &commandLin
 
 } // namespace
 
-QString groupHelpText(const QList<Command> &commands, const Command &group)
+QString groupHelpText(const Command &group, const QString &commandLine)
 {
-    const QList<const Command *> members = membersOf(commands, group);
     int width = 0;
-    for (const Command *member : members)
-        width = std::max(width, int(nameOf(*member).size()));
-
-    const QString commandLine = QStringLiteral("tavshare ") + group.words;
-    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine.trimmed(), group.description);
-    for (const Command *member : members)
-        text += QStringLiteral("  %1  %2\n").arg(nameOf(*member).leftJustified(width), member->summary);
-    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine.trimmed());
+    for (const Command &member : group.members)
+        width = std::max(width, int(member.name.size()));
+    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine, group.description);
+    for (const Command &member : group.members)
+        text += QStringLiteral("  %1  %2\n").arg(member.name.leftJustified(width), member.summary);
+    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine);
 }
 
-int execute(const QList<Command> &commands, const QStringList &arguments)
+int execute(const Command &tool, const QStringList &arguments)
 {
-    const Command *command = &commands.first();
+    const Command *command = &tool;
     QString commandLine = QStringLiteral("tavshare");
     try {
         int used = 0;
         while (!command->run) {
             const QString first = arguments.value(used++);
             if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-                out() << groupHelpText(commands, *command);
+                out() << groupHelpText(*command, commandLine);
                 return 0;
             }
-            const QList<const Command *> members = membersOf(commands, *command);
             QStringList names;
-            for (const Command *member : members)
-                names << nameOf(*member);
+            for (const Command &member : command->members)
+                names << member.name;
             if (!names.contains(first))
                 throw UsageError{first.isEmpty() ? QStringLiteral("name a command: ") + names.join(QStringLiteral(", "))
                                                  : QStringLiteral("unknown command '%1'; use one of: %2").arg(first, names.join(QStringLiteral(", ")))};
-            command = members.at(names.indexOf(first));
-            commandLine = QStringLiteral("tavshare ") + command->words;
+            command = &command->members.at(names.indexOf(first));
+            commandLine += QLatin1Char(' ') + first;
         }
         Invocation invocation;
         if (parse(invocation, *command, commandLine, arguments.mid(used)))
@@ -220,11 +205,11 @@ int execute(const QList<Command> &commands, const QStringList &arguments)
         return 0;
     } catch (const UsageError &error) {
         out().flush();
-        err() << commandLine << ": " << error.message << '\n' << "Try '" << commandLine << " --help'." << Qt::endl;
+        err << commandLine << ": " << error.message << '\n' << "Try '" << commandLine << " --help'." << Qt::endl;
         return 2;
     } catch (const Failure &failure) {
         out().flush();
-        err() << "tavshare: " << failure.reason << Qt::endl;
+        err << "tavshare: " << failure.reason << Qt::endl;
         return 1;
     }
 }

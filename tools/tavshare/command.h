@@ -11,14 +11,14 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonArray>
 #include <QJsonObject>
-#include <QList>
-#include <QString>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace Tool {
 
@@ -45,11 +45,12 @@ void note(const QString &text);
 // cannot be mistaken for the text. JSON output needs none of this: it escapes by itself.
 QString printable(const QString &text);
 
-// The listed files of the list and prune commands (recent files, lock entries): the path
-// alone, or marked "  (missing)" when no such file or folder exists any more; as JSON,
-// {path, exists}. The path is printable().
-QString markedEntry(const QString &path);
-QJsonObject entryObject(const QString &path);
+// The listed files of the list commands (recent files, lock entries), each on a line after
+// indent: printable() and marked "  (missing)" when no such file or folder exists any more;
+// as JSON, {path, exists}.
+void appendEntries(const QStringList &paths, const QString &indent, QString &text, QJsonArray &json);
+// The paths that still exist; the others go to dropped, printable() after prefix.
+QStringList existingPaths(const QStringList &paths, QStringList &dropped, const QString &prefix = QString());
 
 // A name a user types and the value it stands for.
 template <typename T>
@@ -58,13 +59,14 @@ struct Named {
     T value;
 };
 
+// The names of table from the entry first on, as a list "a, b, c".
 template <typename T, std::size_t N>
-QStringList namesOf(const Named<T> (&table)[N])
+QString namesOf(const Named<T> (&table)[N], std::size_t first = 0)
 {
     QStringList names;
-    for (const Named<T> &entry : table)
-        names << QLatin1String(entry.name);
-    return names;
+    for (std::size_t i = first; i < N; ++i)
+        names << QLatin1String(table[i].name);
+    return names.join(QStringLiteral(", "));
 }
 
 // The value name stands for in table, in any case.
@@ -84,17 +86,7 @@ T lookUp(const Named<T> (&table)[N], const QString &what, const QString &name)
 {
     if (const std::optional<T> value = find(table, name))
         return *value;
-    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table).join(QStringLiteral(", ")))};
-}
-
-template <typename T, std::size_t N>
-QString nameOf(const Named<T> (&table)[N], T value)
-{
-    for (const Named<T> &entry : table) {
-        if (entry.value == value)
-            return QLatin1String(entry.name);
-    }
-    return QString();
+    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table))};
 }
 
 // shared, orbelle, quintara, halvex, dornel, pellaris.
@@ -111,7 +103,19 @@ QCommandLineOption appOption(const QString &description);
 extern const QCommandLineOption jsonOption;
 extern const QCommandLineOption dryRunOption;
 
-class Invocation;
+// The command line of one command, parsed and checked against its declaration.
+class Invocation : public QCommandLineParser
+{
+public:
+    // The value of --app, or nothing when it is not given.
+    std::optional<TavSettings::AppType> application() const;
+    // The value of --app, which the command needs.
+    QString requiredApplicationName() const;
+    // Writes json, an object or an array, with --json, and else text.
+    void print(const QString &text, const QJsonValue &json) const;
+    // "dropped <entry>" a line, or with --dry-run "would drop <entry>".
+    void printDropped(const QStringList &dropped) const;
+};
 
 // A positional argument as the usage line shows it: "KEY" is required, "[NAME]" may be
 // left out, "[VALUE...]" takes any number of values; only the last may be optional.
@@ -122,7 +126,7 @@ struct Argument {
 
 // One command, such as "settings show", or a group of commands, such as "settings".
 struct Command {
-    QString words;       // after "tavshare"
+    QString name;        // its word on the command line, such as "show"
     QString summary;     // its line in the help of its group
     QString description; // the start of its own help
     QList<Argument> arguments;
@@ -130,29 +134,27 @@ struct Command {
     // What the command does; none for a group. It reports errors by throwing UsageError
     // or Failure.
     void (*run)(const Invocation &) = nullptr;
+    std::vector<Command> members = {}; // those of a group
 };
 
 // A group of commands, such as "settings".
-inline Command group(const QString &words, const QString &summary, const QString &description)
+inline Command group(const QString &name, const QString &summary, const QString &description, std::vector<Command> members)
 {
-    return {words, summary, description, {}, {}, nullptr};
+    return {name, summary, description, {}, {}, nullptr, std::move(members)};
 }
 
-// The command line of one command, parsed and checked against its declaration.
-class Invocation : public QCommandLineParser
-{
-public:
-    QStringList arguments() const { return positionalArguments(); }
-    // The value of --app, or nothing when it is not given.
-    std::optional<TavSettings::AppType> application() const;
-    // The value of --app, which the command needs.
-    QString requiredApplicationName() const;
-};
-
-// Runs the command that the first arguments name, catching its errors; returns the exit status.
-int execute(const QList<Command> &commands, const QStringList &arguments);
+// Runs the command of tool that the first arguments name, catching its errors; returns the
+// exit status.
+int execute(const Command &tool, const QStringList &arguments);
 // The help of a group: usage, description and the commands below it.
-QString groupHelpText(const QList<Command> &commands, const Command &group);
+QString groupHelpText(const Command &group, const QString &commandLine);
+
+// The commands of tavshare by subject: the groups settings, recent and locks, and the
+// commands format, unit and ack.
+Command settingsCommands();
+Command recentCommands();
+Command lockCommands();
+std::vector<Command> textCommands();
 
 } // namespace Tool
 

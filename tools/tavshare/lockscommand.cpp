@@ -7,14 +7,13 @@
 // lock as TavShare::getLock and TavShare::releaseLock: a running application never sees
 // a half-done repair, and no lock it takes meanwhile is lost.
 
-#include "commands.h"
+#include "command.h"
 #include "lockfile_p.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 
+#include <cerrno>
 #include <memory>
 
 namespace Tool {
@@ -23,17 +22,16 @@ namespace {
 // The lock file that --app names.
 QString lockFilePath(const Invocation &invocation)
 {
-    QString name = invocation.requiredApplicationName();
+    const QString name = invocation.requiredApplicationName();
+    const std::optional<TavSettings::AppType> appType = find(applications, name);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         throw UsageError{QStringLiteral("'%1' is no application name").arg(name)};
-    if (const std::optional<TavSettings::AppType> appType = find(applications, name)) {
-        if (*appType == TavSettings::AppShared)
-            throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications).mid(1).join(QStringLiteral(", ")))};
-        name = applicationGroup(*appType);
-    }
+    if (appType == TavSettings::AppShared)
+        throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
-    return lockFilePathFor(name);
+    // The suite's applications as the suite spells them, other names as they stand.
+    return lockFilePathFor(appType ? applicationGroup(*appType) : name);
 }
 
 // Opens the lock file at path. Nothing (no lock file, nothing locked) when it is not
@@ -43,8 +41,7 @@ std::unique_ptr<LockFileHandle> openLockFile(const QString &path)
     auto lockFile = std::make_unique<LockFileHandle>(path, LockFileHandle::OpenExisting);
     if (lockFile->status() == LockFileHandle::Open)
         return lockFile;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (lockFile->error() == ENOENT)
         return nullptr;
     const QString reason = lockFile->refusal().isEmpty() ? qt_error_string(lockFile->error()) : QStringLiteral("it ") + lockFile->refusal();
     throw Failure{QStringLiteral("cannot read the lock file %1: %2").arg(path, reason)};
@@ -58,16 +55,10 @@ void cannotRewrite(const QString &path, const LockFileHandle &lockFile)
 void list(const Invocation &invocation)
 {
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(lockFilePath(invocation));
-    const QStringList entries = lockFile ? lockFile->entries() : QStringList();
+    QString text;
     QJsonArray json;
-    for (const QString &entry : entries) {
-        if (invocation.isSet(jsonOption))
-            json.append(entryObject(entry));
-        else
-            out() << markedEntry(entry) << '\n';
-    }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    appendEntries(lockFile ? lockFile->entries() : QStringList(), QString(), text, json);
+    invocation.print(text, json);
 }
 
 void release(const Invocation &invocation)
@@ -76,16 +67,13 @@ void release(const Invocation &invocation)
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(path);
     if (!lockFile)
         throw Failure{QStringLiteral("there is no lock file %1, so nothing is locked").arg(path)};
-    const QString entry = QFileInfo(invocation.arguments().first()).absoluteFilePath();
-    switch (lockFile->remove(entry)) {
-    case LockFileHandle::Rewritten:
-        out() << "released " << entry << '\n';
-        return;
-    case LockFileHandle::Unchanged:
+    const QString entry = QFileInfo(invocation.positionalArguments().first()).absoluteFilePath();
+    const LockFileHandle::Outcome outcome = lockFile->remove(entry);
+    if (outcome == LockFileHandle::Unchanged)
         throw Failure{QStringLiteral("%1 is not listed in %2; 'tavshare locks list' shows what is").arg(entry, path)};
-    case LockFileHandle::WriteFailed:
+    if (outcome == LockFileHandle::WriteFailed)
         cannotRewrite(path, *lockFile);
-    }
+    out() << "released " << entry << '\n';
 }
 
 void prune(const Invocation &invocation)
@@ -94,43 +82,34 @@ void prune(const Invocation &invocation)
     const std::unique_ptr<LockFileHandle> lockFile = openLockFile(path);
     if (!lockFile)
         return;
-    QStringList kept;
     QStringList dropped;
-    for (const QString &entry : lockFile->entries())
-        (QFileInfo::exists(entry) ? kept : dropped) << entry;
-    const bool dryRun = invocation.isSet(dryRunOption);
-    if (!dryRun && !dropped.isEmpty() && !lockFile->rewrite(kept))
+    const QStringList kept = existingPaths(lockFile->entries(), dropped);
+    if (!invocation.isSet(dryRunOption) && !dropped.isEmpty() && !lockFile->rewrite(kept))
         cannotRewrite(path, *lockFile);
-    for (const QString &entry : dropped)
-        out() << (dryRun ? "would drop " : "dropped ") << printable(entry) << '\n';
+    invocation.printDropped(dropped);
 }
 
 } // namespace
 
-QList<Command> lockCommands()
+Command lockCommands()
 {
-    const QCommandLineOption app = appOption(
-        QStringLiteral("The application whose lock file is meant (required): one of the suite's but shared (in any case; the "
-                       "file is then named as the suite spells it, e.g. Orbelle.lock), or any other name, taken as it stands."));
-    return {
-        group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
+    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or any other name."));
+    return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
-                        "the files they hold.")),
-        {QStringLiteral("locks list"), QStringLiteral("print the locked files, marking those that are gone"),
-         QStringLiteral("Print the files an application's processes hold locked, one a line, as listed in\n"
-                        "its lock file in the temporary folder. Entries whose file no longer exists are\n"
-                        "marked (missing). No lock file means nothing is locked."),
+                        "the files they hold."), {
+        {QStringLiteral("list"), QStringLiteral("print the locked files, marking those that are gone"),
+         QStringLiteral("Print the files listed in an application's lock file, marking (missing) those\n"
+                        "that no longer exist. No lock file means nothing is locked."),
          {}, {app, jsonOption}, list},
-        {QStringLiteral("locks release"), QStringLiteral("take one file out of the lock file"),
+        {QStringLiteral("release"), QStringLiteral("take one file out of the lock file"),
          QStringLiteral("Take FILE out of an application's lock file, also when the file no longer\n"
                         "exists. Only do this for a lock that no running process holds."),
          {{QStringLiteral("FILE"), QStringLiteral("The locked file; a relative name is taken from the current folder.")}},
          {app}, release},
-        {QStringLiteral("locks prune"), QStringLiteral("drop the entries whose file is gone"),
-         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file,\n"
-                        "keeping the order of the rest. Prints each dropped entry."),
+        {QStringLiteral("prune"), QStringLiteral("drop the entries whose file is gone"),
+         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file."),
          {}, {app, dryRunOption}, prune},
-    };
+    });
 }
 
 } // namespace Tool

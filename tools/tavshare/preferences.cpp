@@ -5,16 +5,17 @@
 
 #include "tavsettings_preferences_p.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QPoint>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSize>
 #include <QVector>
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 namespace Tool {
 
@@ -66,8 +67,7 @@ int editDistance(const QString &from, const QString &to)
     const QString a = from.toCaseFolded();
     const QString b = to.toCaseFolded();
     QVector<int> row(b.size() + 1);
-    for (int j = 0; j < row.size(); ++j)
-        row[j] = j;
+    std::iota(row.begin(), row.end(), 0);
     for (int i = 1; i <= a.size(); ++i) {
         int diagonal = row[0];
         row[0] = i;
@@ -85,14 +85,28 @@ bool hasType(const QVariant &value, QMetaType::Type type)
     return value.userType() == int(type);
 }
 
-QString sizeText(const QSize &size)
+// The stored value shown as it stands, for values the suite cannot read as intended
+// and for keys the suite does not use.
+DecodedValue asStored(const QVariant &stored)
 {
-    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-}
-
-QString pointText(const QPoint &point)
-{
-    return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
+    DecodedValue decoded;
+    if (hasType(stored, QMetaType::QSize)) {
+        const QSize size = stored.toSize();
+        decoded.lines << QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        decoded.json = QJsonObject{{QStringLiteral("width"), size.width()}, {QStringLiteral("height"), size.height()}};
+    } else if (hasType(stored, QMetaType::QPoint)) {
+        const QPoint point = stored.toPoint();
+        decoded.lines << QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
+        decoded.json = QJsonObject{{QStringLiteral("x"), point.x()}, {QStringLiteral("y"), point.y()}};
+    } else if (hasType(stored, QMetaType::QStringList)) {
+        decoded.lines = stored.toStringList();
+        decoded.json = QJsonArray::fromStringList(decoded.lines);
+    } else {
+        decoded.lines << stored.toString();
+        const bool isNumberOrFlag = hasType(stored, QMetaType::Int) || hasType(stored, QMetaType::Bool);
+        decoded.json = isNumberOrFlag ? QJsonValue::fromVariant(stored) : QJsonValue(stored.toString());
+    }
+    return decoded;
 }
 
 // How a stored value is named in a problem report.
@@ -102,87 +116,56 @@ QString describe(const QVariant &stored)
         return QStringLiteral("an empty value");
     if (hasType(stored, QMetaType::QStringList))
         return QStringLiteral("a list");
+    const QString shown = asStored(stored).lines.first();
     if (hasType(stored, QMetaType::QSize))
-        return QStringLiteral("the size ") + sizeText(stored.toSize());
+        return QStringLiteral("the size ") + shown;
     if (hasType(stored, QMetaType::QPoint))
-        return QStringLiteral("the point ") + pointText(stored.toPoint());
-    return QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
-}
-
-// The stored value shown as it stands, for values the suite cannot read as intended
-// and for keys the suite does not use.
-DecodedValue asStored(const QVariant &stored)
-{
-    DecodedValue decoded;
-    if (hasType(stored, QMetaType::QSize)) {
-        decoded.lines << sizeText(stored.toSize());
-        decoded.json = QJsonObject{{QStringLiteral("width"), stored.toSize().width()}, {QStringLiteral("height"), stored.toSize().height()}};
-    } else if (hasType(stored, QMetaType::QPoint)) {
-        decoded.lines << pointText(stored.toPoint());
-        decoded.json = QJsonObject{{QStringLiteral("x"), stored.toPoint().x()}, {QStringLiteral("y"), stored.toPoint().y()}};
-    } else if (hasType(stored, QMetaType::QStringList)) {
-        decoded.isList = true;
-        decoded.lines = stored.toStringList();
-        decoded.json = QJsonArray::fromStringList(decoded.lines);
-    } else if (!stored.isValid() || stored.canConvert<QString>()) {
-        decoded.lines << stored.toString();
-        const bool isNumberOrFlag = hasType(stored, QMetaType::Int) || hasType(stored, QMetaType::Bool);
-        decoded.json = isNumberOrFlag ? QJsonValue::fromVariant(stored) : QJsonValue(stored.toString());
-    } else {
-        decoded.lines << QStringLiteral("<%1 value>").arg(QString::fromLatin1(stored.typeName()));
-        decoded.json = decoded.lines.first();
-    }
-    return decoded;
+        return QStringLiteral("the point ") + shown;
+    return QLatin1Char('\'') + shown + QLatin1Char('\'');
 }
 
 DecodedValue decodeAs(ValueType type, const QVariant &stored)
 {
-    // Whether stored holds a value of type, the value the suite reads, and how both are
+    // Whether stored holds a value of type, the value the suite reads, and how that is
     // named when it does not.
     bool holds = false;
     QVariant read = stored;
-    QString expected;
     QString reads;
     switch (type) {
     case ValueType::Int:
         read = stored.toInt(&holds);
-        expected = QStringLiteral("a whole number");
-        reads = read.toString();
         break;
     case ValueType::Bool:
         // The store writes flags as the words true and false.
         holds = hasType(stored, QMetaType::Bool) || stored.toString() == QLatin1String("true") || stored.toString() == QLatin1String("false");
         read = stored.toBool();
-        expected = QStringLiteral("true or false");
-        reads = read.toString();
         break;
     case ValueType::Size:
         holds = hasType(stored, QMetaType::QSize);
-        expected = QStringLiteral("a size");
         reads = QStringLiteral("an invalid size");
         break;
     case ValueType::Point:
         holds = hasType(stored, QMetaType::QPoint);
-        expected = QStringLiteral("a point");
         reads = QStringLiteral("(0, 0)");
         break;
     case ValueType::String:
         holds = !stored.isValid() || hasType(stored, QMetaType::QString);
-        expected = QStringLiteral("a text");
         reads = QLatin1Char('\'') + stored.toString() + QLatin1Char('\'');
         break;
     case ValueType::List:
         // A one-entry list is stored as plain text and an empty one as an invalid value.
         holds = !stored.isValid() || hasType(stored, QMetaType::QString) || hasType(stored, QMetaType::QStringList);
         read = stored.toStringList();
-        expected = QStringLiteral("a list");
         reads = QStringLiteral("an empty list");
         break;
     }
     if (holds)
         return asStored(read);
+    // By ValueType.
+    static const char *const expected[] = {"a whole number", "true or false", "a size", "a point", "a text", "a list"};
     DecodedValue decoded = asStored(stored);
-    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3").arg(describe(stored), expected, reads);
+    decoded.problem = QStringLiteral("holds %1, not %2; the suite reads %3")
+                          .arg(describe(stored), QLatin1String(expected[int(type)]), reads.isEmpty() ? read.toString() : reads);
     return decoded;
 }
 
@@ -191,36 +174,13 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
 int parseInt(const QString &text)
 {
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (ok)
-        return value;
-    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    if (!digits.match(text).hasMatch())
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    if (!ok)
         throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
-    throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
-                         .arg(text.trimmed())
-                         .arg(std::numeric_limits<int>::min())
-                         .arg(std::numeric_limits<int>::max())};
-}
-
-// What keeps the store file from being written: the first part of its path that is no
-// folder, the file itself when it is no regular file, or a missing permission.
-QString writeProblem(const QString &fileName)
-{
-    QFileInfo blocker(fileName);
-    while (!blocker.exists() && !blocker.isSymLink() && !blocker.isRoot())
-        blocker.setFile(blocker.absolutePath());
-    if (blocker.absoluteFilePath() != QFileInfo(fileName).absoluteFilePath()) {
-        if (!blocker.isDir())
-            return QStringLiteral("%1 is not a folder").arg(blocker.filePath());
-        if (!blocker.isWritable())
-            return QStringLiteral("no permission to create files in %1").arg(blocker.filePath());
-    } else if (!blocker.isFile()) {
-        return QStringLiteral("it is not a regular file");
-    } else if (!blocker.isWritable() || !QFileInfo(blocker.absolutePath()).isWritable()) {
-        return QStringLiteral("no permission to replace it");
-    }
-    return QStringLiteral("the write failed");
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                             .arg(value).arg(std::numeric_limits<int>::min()).arg(std::numeric_limits<int>::max())};
+    return int(value);
 }
 
 } // namespace
@@ -257,7 +217,7 @@ DecodedValue decodeValue(const QString &key, const QVariant &stored)
 QVariant parseValue(ValueType type, const QStringList &texts)
 {
     if (type != ValueType::List && texts.size() != 1)
-        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(nameOf(valueTypes, type))};
+        throw UsageError{QStringLiteral("give exactly one value for type %1 (several only for type list)").arg(QLatin1String(valueTypes[int(type)].name))};
 
     const QString text = texts.value(0);
     switch (type) {
@@ -312,20 +272,25 @@ QStringList applicationKeys(TavSettings::AppType appType)
     QStringList groups;
     for (const auto &application : applications)
         groups << applicationGroup(application.value);
-    QStringList keys = TavSettingsStore().allKeys();
-    keys.erase(std::remove_if(keys.begin(), keys.end(),
-                              [&groups](const QString &key) { return groups.contains(key.section(QLatin1Char('/'), 0, 0)); }),
-               keys.end());
+    QStringList keys;
+    for (const QString &key : TavSettingsStore().allKeys()) {
+        if (!groups.contains(key.section(QLatin1Char('/'), 0, 0)))
+            keys << key;
+    }
     return keys;
 }
 
 void StoreChange::confirm()
 {
     m_store.sync();
-    if (m_store.status() == QSettings::AccessError)
-        throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), writeProblem(m_store.fileName()))};
-    if (m_store.status() == QSettings::FormatError)
-        throw Failure{QStringLiteral("cannot write the preference store %1: it is not in the store's format").arg(m_store.fileName())};
+    if (m_store.status() == QSettings::NoError)
+        return;
+    // The store does not say why it failed; a file written in its place does.
+    QSaveFile file(m_store.fileName());
+    const QString reason = m_store.status() == QSettings::FormatError ? QStringLiteral("it is not in the store's format")
+                           : file.open(QIODevice::WriteOnly)          ? QStringLiteral("the write failed")
+                                                                      : file.errorString();
+    throw Failure{QStringLiteral("cannot write the preference store %1: %2").arg(m_store.fileName(), reason)};
 }
 
 } // namespace Tool

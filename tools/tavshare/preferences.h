@@ -17,7 +17,7 @@
 namespace Tool {
 
 enum class ValueType { Int, Bool, Size, Point, String, List };
-// int, bool, size, point, string, list.
+// int, bool, size, point, string, list, in the order of ValueType.
 extern const Named<ValueType> valueTypes[6];
 
 // The type the suite keeps under a store key such as
@@ -33,9 +33,8 @@ QStringList knownSettingKeys();
 // A stored value as the suite reads it.
 struct DecodedValue {
     QStringList lines;   // one line, or one entry a line for lists (none for an empty list)
-    QJsonValue json;     // the value for --json
+    QJsonValue json;     // the value for --json; an array for lists
     QString problem;     // set when the stored value does not have the suite's type
-    bool isList = false;
 };
 
 // Decodes the value stored under key, by the key's known type or else by its own type.

@@ -3,12 +3,8 @@
 
 // tavshare recent: the recent-file lists of the suite's applications.
 
-#include "commands.h"
+#include "command.h"
 #include "preferences.h"
-
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 
 namespace Tool {
 namespace {
@@ -16,18 +12,17 @@ namespace {
 // The lists that --app and --type select: one application's, of one file type or of all six.
 struct Selection {
     TavSettings::AppType appType;
-    QList<TavSettings::TavrelleFileType> fileTypes;
+    QList<Named<TavSettings::TavrelleFileType>> fileTypes;
 };
 
 Selection selection(const Invocation &invocation)
 {
     invocation.requiredApplicationName();
     Selection selected{*invocation.application(), {}};
-    if (invocation.isSet(QStringLiteral("type"))) {
-        selected.fileTypes << lookUp(fileTypes, QStringLiteral("file type"), invocation.value(QStringLiteral("type")));
-    } else {
-        for (const auto &fileType : fileTypes)
-            selected.fileTypes << fileType.value;
+    for (const auto &fileType : fileTypes) {
+        const QString only = invocation.value(QStringLiteral("type"));
+        if (only.isEmpty() || fileType.value == lookUp(fileTypes, QStringLiteral("file type"), only))
+            selected.fileTypes << fileType;
     }
     return selected;
 }
@@ -36,75 +31,58 @@ void list(const Invocation &invocation)
 {
     const Selection selected = selection(invocation);
     const bool single = selected.fileTypes.size() == 1;
+    QString text;
     QJsonObject json;
-    for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
-        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType, selected.appType);
+    for (const auto &fileType : selected.fileTypes) {
+        const QStringList entries = TavSettings::getRecentTavrelleFileList(fileType.value, selected.appType);
+        if (!single && !entries.isEmpty())
+            text += QLatin1String(fileType.name) + QStringLiteral(":\n");
         QJsonArray entryObjects;
-        if (!single && !entries.isEmpty() && !invocation.isSet(jsonOption))
-            out() << nameOf(fileTypes, fileType) << ":\n";
-        for (const QString &entry : entries) {
-            if (invocation.isSet(jsonOption))
-                entryObjects.append(entryObject(entry));
-            else
-                out() << (single ? "" : "    ") << markedEntry(entry) << '\n';
-        }
-        json.insert(nameOf(fileTypes, fileType), entryObjects);
+        appendEntries(entries, single ? QString() : QStringLiteral("    "), text, entryObjects);
+        json.insert(QLatin1String(fileType.name), entryObjects);
     }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    invocation.print(text, json);
 }
 
 void prune(const Invocation &invocation)
 {
     const Selection selected = selection(invocation);
-    const bool dryRun = invocation.isSet(dryRunOption);
     StoreChange change;
     QStringList dropped;
-    for (const TavSettings::TavrelleFileType fileType : selected.fileTypes) {
-        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType, selected.appType);
+    for (const auto &fileType : selected.fileTypes) {
+        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType.value, selected.appType);
         // One read-change-write under the lock the applications take for their own
         // changes of the list, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;
         const QStringList entries = store.value(key).toStringList();
-        QStringList kept;
-        for (const QString &entry : entries) {
-            if (QFileInfo::exists(entry))
-                kept << entry;
-            else
-                dropped << nameOf(fileTypes, fileType) + QStringLiteral(": ") + printable(entry);
-        }
-        if (!dryRun && kept.size() != entries.size())
+        const QStringList kept = existingPaths(entries, dropped, QLatin1String(fileType.name) + QStringLiteral(": "));
+        if (!invocation.isSet(dryRunOption) && kept.size() != entries.size())
             store.setValue(key, kept);
     }
-    if (!dryRun && !dropped.isEmpty())
+    if (!invocation.isSet(dryRunOption) && !dropped.isEmpty())
         change.confirm();
-    for (const QString &entry : dropped)
-        out() << (dryRun ? "would drop " : "dropped ") << entry << '\n';
+    invocation.printDropped(dropped);
 }
 
 } // namespace
 
-QList<Command> recentCommands()
+Command recentCommands()
 {
     const QList<QCommandLineOption> selection = {
         appOption(QStringLiteral("The application whose lists are meant (required).")),
-        {QStringLiteral("type"),
-         QStringLiteral("Only the list of this kind of file (default: all): %1. The simulation list holds folders.")
-             .arg(namesOf(fileTypes).join(QStringLiteral(", "))),
+        {QStringLiteral("type"), QStringLiteral("Only the list of this kind of file: %1.").arg(namesOf(fileTypes)),
          QStringLiteral("TYPE")}};
-    return {
-        group(QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"),
-         QStringLiteral("Inspect and clean the recent-file lists of the suite's applications.")),
-        {QStringLiteral("recent list"), QStringLiteral("print the recent-file lists, marking entries that are gone"),
-         QStringLiteral("Print an application's recent-file lists, most recent first. Entries whose\n"
-                        "file or folder no longer exists are marked (missing). With --type the entries\n"
-                        "alone, one a line; otherwise each stored list under its file type."),
+    return group(QStringLiteral("recent"), QStringLiteral("list and prune the recent-file lists"),
+         QStringLiteral("Inspect and clean the recent-file lists of the suite's applications."), {
+        {QStringLiteral("list"), QStringLiteral("print the recent-file lists, marking entries that are gone"),
+         QStringLiteral("Print an application's recent-file lists, most recent first, marking (missing)\n"
+                        "the entries whose file or folder no longer exists."),
          {}, selection + QList<QCommandLineOption>{jsonOption}, list},
-        {QStringLiteral("recent prune"), QStringLiteral("drop the entries whose file or folder is gone"),
+        {QStringLiteral("prune"), QStringLiteral("drop the entries whose file or folder is gone"),
          QStringLiteral("Drop the entries whose file or folder no longer exists from an application's\n"
-                        "recent-file lists, keeping the order of the rest. Prints each dropped entry."),
+                        "recent-file lists."),
          {}, selection + QList<QCommandLineOption>{dryRunOption}, prune},
-    };
+    });
 }
 
 } // namespace Tool

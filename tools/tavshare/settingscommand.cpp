@@ -3,10 +3,8 @@
 
 // tavshare settings: read and repair the suite's preference store.
 
-#include "commands.h"
+#include "command.h"
 #include "preferences.h"
-
-#include <QJsonDocument>
 
 namespace Tool {
 namespace {
@@ -23,25 +21,24 @@ void requireConfirmation(const Invocation &invocation, const QString &consequenc
 // The store key that KEY and --app name.
 QString storeKey(const Invocation &invocation)
 {
-    const QStringList parts = invocation.arguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList parts = invocation.positionalArguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         throw UsageError{QStringLiteral("KEY is empty; give a key such as %1 or Orbelle/%1").arg(TavSettingsKeys::keyLineSpace)};
     return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
 }
 
-void printValue(const QString &key, const DecodedValue &value)
+// "key = value", or for a list with entries "key:" and then one entry a line.
+QString valueText(const QString &key, const DecodedValue &value)
 {
-    const QString shownKey = printable(key);
     const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem));
-    if (!value.isList) {
-        out() << shownKey << " = " << printable(value.lines.value(0)) << problem << '\n';
-    } else if (value.lines.isEmpty()) {
-        out() << shownKey << " = (empty list)" << problem << '\n';
-    } else {
-        out() << shownKey << ':' << problem << '\n';
-        for (const QString &entry : value.lines)
-            out() << "    " << printable(entry) << '\n';
+    if (!value.json.isArray() || value.lines.isEmpty()) {
+        const QString shown = value.json.isArray() ? QStringLiteral("(empty list)") : printable(value.lines.value(0));
+        return printable(key) + QStringLiteral(" = ") + shown + problem + QLatin1Char('\n');
     }
+    QString text = printable(key) + QLatin1Char(':') + problem + QLatin1Char('\n');
+    for (const QString &entry : value.lines)
+        text += QStringLiteral("    ") + printable(entry) + QLatin1Char('\n');
+    return text;
 }
 
 void show(const Invocation &invocation)
@@ -52,17 +49,14 @@ void show(const Invocation &invocation)
     if (store.status() != QSettings::NoError)
         throw Failure{QStringLiteral("cannot read the preference store %1").arg(store.fileName())};
     keys.sort();
-
+    QString text;
     QJsonObject json;
     for (const QString &key : keys) {
         const DecodedValue value = decodeValue(key, store.value(key));
-        if (invocation.isSet(jsonOption))
-            json.insert(key, value.json);
-        else
-            printValue(key, value);
+        text += valueText(key, value);
+        json.insert(key, value.json);
     }
-    if (invocation.isSet(jsonOption))
-        out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    invocation.print(text, json);
 }
 
 void get(const Invocation &invocation)
@@ -74,14 +68,11 @@ void get(const Invocation &invocation)
             throw Failure{QStringLiteral("%1 is a group of values; see them with 'tavshare settings show'").arg(key)};
         throw Failure{QStringLiteral("nothing is stored under %1 (the suite uses its default)").arg(key)};
     }
-
     const DecodedValue value = decodeValue(key, store.value(key));
-    if (invocation.isSet(jsonOption)) {
-        out() << QJsonDocument(QJsonObject{{key, value.json}}).toJson(QJsonDocument::Indented);
-    } else {
-        for (const QString &text : value.lines)
-            out() << printable(text) << '\n';
-    }
+    QString text;
+    for (const QString &line : value.lines)
+        text += printable(line) + QLatin1Char('\n');
+    invocation.print(text, QJsonObject{{key, value.json}});
     if (!value.problem.isEmpty())
         note(key + QLatin1Char(' ') + printable(value.problem));
 }
@@ -96,9 +87,9 @@ void set(const Invocation &invocation)
     if (invocation.isSet(QStringLiteral("type"))) {
         type = lookUp(valueTypes, QStringLiteral("type"), invocation.value(QStringLiteral("type")));
         if (knownType && type != *knownType)
-            throw UsageError{QStringLiteral("the suite keeps %1 as type %2; use --type %2 or leave --type out").arg(key, nameOf(valueTypes, *knownType))};
+            throw UsageError{QStringLiteral("the suite keeps %1 as type %2; use --type %2 or leave --type out").arg(key, QLatin1String(valueTypes[int(*knownType)].name))};
     }
-    const QVariant value = parseValue(type, invocation.arguments().mid(1));
+    const QVariant value = parseValue(type, invocation.positionalArguments().mid(1));
 
     StoreChange change;
     writeSetting(key, value);
@@ -120,91 +111,67 @@ void unset(const Invocation &invocation)
 
 void reset(const Invocation &invocation)
 {
-    const bool all = invocation.isSet(QStringLiteral("all"));
     const std::optional<TavSettings::AppType> appType = invocation.application();
-    if (all == appType.has_value())
+    if (invocation.isSet(QStringLiteral("all")) == appType.has_value())
         throw UsageError{QStringLiteral("give either --app NAME or --all")};
+    const QString group = appType ? applicationGroup(*appType) : QString();
+    const QString name = !appType ? QStringLiteral("every value") : group.isEmpty() ? QStringLiteral("the shared values") : QStringLiteral("the values of ") + group;
+    requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(name));
 
     StoreChange change;
-    if (all) {
-        requireConfirmation(invocation, QStringLiteral("removes every value of the preference store"));
-        const int count = int(TavSettingsStore().allKeys().size());
-        TavSettingsInternals::clearAllSettings();
-        change.confirm();
-        out() << QStringLiteral("removed every value (%1)\n").arg(count);
-        return;
-    }
-    const QString group = applicationGroup(*appType);
-    const QString name = group.isEmpty() ? QStringLiteral("the shared values") : QStringLiteral("the values of ") + group;
-    requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(name));
+    const QStringList keys = appType ? applicationKeys(*appType) : TavSettingsStore().allKeys();
     // An application's group goes in one piece; the shared values lie side by side with
     // the groups and go one by one.
-    const QStringList keys = applicationKeys(*appType);
-    for (const QString &key : group.isEmpty() ? keys : QStringList{group})
-        removeSetting(key);
+    if (!appType)
+        TavSettingsInternals::clearAllSettings();
+    else if (!group.isEmpty())
+        removeSetting(group);
+    else
+        for (const QString &key : keys)
+            removeSetting(key);
     change.confirm();
     out() << QStringLiteral("removed %1 (%2)\n").arg(name).arg(keys.size());
 }
 
-void path(const Invocation &)
-{
-    out() << TavSettingsStore().fileName() << '\n';
-}
-
 } // namespace
 
-QList<Command> settingsCommands()
+Command settingsCommands()
 {
     const Argument key{QStringLiteral("KEY"), QStringLiteral("A store key such as Orbelle/%1, or %1 with --app orbelle.").arg(TavSettingsKeys::keyLineSpace)};
     const QCommandLineOption keyApp = appOption(QStringLiteral("Put KEY in the group of this application (default: KEY as it stands)."));
-    return {
-        group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
-         QStringLiteral("Inspect and repair the preference store that the suite's applications share.")),
-        {QStringLiteral("settings show"), QStringLiteral("print every key and value, or those of one application"),
-         QStringLiteral("Print every key and value of the suite's preference store, or of one\n"
-                        "application's group. Sizes are written WxH, points (x, y), lists one entry\n"
-                        "a line; a value the suite cannot read as its type is marked with what the\n"
-                        "suite reads instead."),
-         {},
-         {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
+    return group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
+         QStringLiteral("Inspect and repair the preference store that the suite's applications share."), {
+        {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
+         QStringLiteral("Print every key and value of the preference store, or of one application. A\n"
+                        "value the suite cannot read as its type is marked with what it reads instead."),
+         {}, {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
-        {QStringLiteral("settings get"), QStringLiteral("print one value"),
-         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'. Fails when\n"
-                        "nothing is stored there (the suite then uses its default)."),
-         {key}, {keyApp, jsonOption}, get},
-        {QStringLiteral("settings set"), QStringLiteral("store one value"),
-         QStringLiteral("Store VALUE under KEY. The type of the suite's own settings is known\n"
-                        "(%1 is an int, %2 a size, %3 a list, ...); other keys\n"
-                        "are texts unless --type says otherwise. Values: int 12, bool true|false,\n"
-                        "size 1440x900, point 100,50 or \"(100, 50)\", list: one VALUE per entry\n"
-                        "(none for an empty list).\n"
-                        "A key that no setting of the suite has is refused, naming the closest one;\n"
-                        "--raw stores it all the same.\n"
+        {QStringLiteral("get"), QStringLiteral("print one value"),
+         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'."), {key}, {keyApp, jsonOption}, get},
+        {QStringLiteral("set"), QStringLiteral("store one value"),
+         QStringLiteral("Store VALUE under KEY, as the type the suite keeps there (%1 is an int,\n"
+                        "%2 a size, ...; other keys are texts unless --type says otherwise).\n"
+                        "Values: int 12, bool true|false, size 1440x900, point 100,50 or \"(100, 50)\",\n"
+                        "list: one VALUE per entry. A key the suite does not use is refused unless --raw.\n"
                         "Put -- before a negative number: tavshare settings set Orbelle/%1 -- -3")
-             .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize, TavSettingsKeys::keyRecentFileList),
+             .arg(TavSettingsKeys::keyLineSpace, TavSettingsKeys::keyIconSize),
          {key, {QStringLiteral("[VALUE...]"), QStringLiteral("The value; one per entry for a list.")}},
-         {keyApp,
-          {QStringLiteral("type"),
-           QStringLiteral("The value's type: %1. Must match the type of the suite's own settings.").arg(namesOf(valueTypes).join(QStringLiteral(", "))),
-           QStringLiteral("TYPE")},
+         {keyApp, {QStringLiteral("type"), QStringLiteral("The value's type: %1.").arg(namesOf(valueTypes)), QStringLiteral("TYPE")},
           {QStringLiteral("raw"), QStringLiteral("Store under KEY as it stands, also when the suite has no such setting.")}},
          set},
-        {QStringLiteral("settings unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
-         QStringLiteral("Remove KEY and every value below it, so that the suite uses its default again.\n"
-                        "Needs --yes; without it, exits with status 2 and removes nothing."),
+        {QStringLiteral("unset"), QStringLiteral("remove one key and what lies below it (needs --yes)"),
+         QStringLiteral("Remove KEY and every value below it, so that the suite uses its defaults again."),
          {key}, {keyApp, yesOption}, unset},
-        {QStringLiteral("settings reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
-         QStringLiteral("Remove every value of one application (--app) or of the whole store (--all),\n"
-                        "so that the suite starts from its defaults. With --app shared: the values\n"
-                        "outside every application group. Needs --yes; without it, exits with\n"
-                        "status 2 and removes nothing."),
-         {},
-         {appOption(QStringLiteral("Remove this application's values only.")),
+        {QStringLiteral("reset"), QStringLiteral("remove an application's values or all values (needs --yes)"),
+         QStringLiteral("Remove every value of one application (--app; shared: the values outside every\n"
+                        "application group) or of the whole store (--all)."),
+         {}, {appOption(QStringLiteral("Remove this application's values only.")),
           {QStringLiteral("all"), QStringLiteral("Remove every value of every application.")}, yesOption},
          reset},
-        {QStringLiteral("settings path"), QStringLiteral("print the store's file name"),
-         QStringLiteral("Print the file that holds the suite's preference store."), {}, {}, path},
-    };
+        {QStringLiteral("path"), QStringLiteral("print the store's file name"),
+         QStringLiteral("Print the file that holds the suite's preference store."), {}, {},
+         [](const Invocation &) { out() << TavSettingsStore().fileName() << '\n'; }},
+    });
 }
 
 } // namespace Tool

@@ -3,7 +3,7 @@
 
 // tavshare format, unit and ack: the suite's number, unit and acknowledgement texts.
 
-#include "commands.h"
+#include "command.h"
 
 #include "TavShare.h"
 
@@ -13,16 +13,15 @@ namespace {
 // As getScientificFormat takes them.
 const Named<int> notations[] = {{"exponent", 0}, {"fixed", 1}, {"auto", 2}};
 
+// Named by their enumerators.
+#define TOOL_UNIT(enumerator) {#enumerator, TavShare::enumerator}
 const Named<TavShare::UnitType> units[] = {
-    {"UnitSquareMicrometerPerSecond", TavShare::UnitSquareMicrometerPerSecond}, {"UnitLiterPerMoleSecond", TavShare::UnitLiterPerMoleSecond},
-    {"UnitPerSecond", TavShare::UnitPerSecond}, {"UnitMolePerLiter", TavShare::UnitMolePerLiter},
-    {"UnitMoleculePerCubicMicrometer", TavShare::UnitMoleculePerCubicMicrometer}, {"UnitMoleculePerMembrane", TavShare::UnitMoleculePerMembrane},
-    {"UnitMolecules", TavShare::UnitMolecules}, {"UnitMolePerSquareMicrometer", TavShare::UnitMolePerSquareMicrometer},
-    {"UnitMolePerSquareMeter", TavShare::UnitMolePerSquareMeter}, {"UnitMoleculePerSquareMicrometer", TavShare::UnitMoleculePerSquareMicrometer},
-    {"UnitSquareMeter", TavShare::UnitSquareMeter}, {"UnitSquareMicrometer", TavShare::UnitSquareMicrometer},
-    {"UnitMeter", TavShare::UnitMeter}, {"UnitCentimeter", TavShare::UnitCentimeter},
-    {"UnitMicrometer", TavShare::UnitMicrometer},
+    TOOL_UNIT(UnitSquareMicrometerPerSecond), TOOL_UNIT(UnitLiterPerMoleSecond), TOOL_UNIT(UnitPerSecond), TOOL_UNIT(UnitMolePerLiter),
+    TOOL_UNIT(UnitMoleculePerCubicMicrometer), TOOL_UNIT(UnitMoleculePerMembrane), TOOL_UNIT(UnitMolecules),
+    TOOL_UNIT(UnitMolePerSquareMicrometer), TOOL_UNIT(UnitMolePerSquareMeter), TOOL_UNIT(UnitMoleculePerSquareMicrometer),
+    TOOL_UNIT(UnitSquareMeter), TOOL_UNIT(UnitSquareMicrometer), TOOL_UNIT(UnitMeter), TOOL_UNIT(UnitCentimeter), TOOL_UNIT(UnitMicrometer),
 };
+#undef TOOL_UNIT
 
 const Named<unsigned long> libraries[] = {
     {"boost", TavShare::AckBoost}, {"qt", TavShare::AckQt}, {"sqlite", TavShare::AckSqlite}, {"libsbml", TavShare::AckLibSbml},
@@ -34,15 +33,6 @@ const Named<unsigned long> libraries[] = {
 
 const int maximumPrecision = 99;
 
-// One line per unit: value, enumerator and text.
-QString unitTable()
-{
-    QString table;
-    for (const auto &unit : units)
-        table += QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
-    return table;
-}
-
 void format(const Invocation &invocation)
 {
     const int notation = lookUp(notations, QStringLiteral("notation"), invocation.value(QStringLiteral("notation")));
@@ -51,7 +41,7 @@ void format(const Invocation &invocation)
     if (!ok || precision < 0 || precision > maximumPrecision)
         throw UsageError{QStringLiteral("--precision takes a whole number from 0 to %1, not '%2'").arg(maximumPrecision).arg(invocation.value(QStringLiteral("precision")))};
     // The library hands back text that is no number unchanged; say so instead.
-    const QString number = invocation.arguments().first();
+    const QString number = invocation.positionalArguments().first();
     number.toDouble(&ok);
     if (!ok)
         throw UsageError{QStringLiteral("'%1' is not a number; write it as 120000, -0.5 or 1.5e-3").arg(number)};
@@ -60,17 +50,17 @@ void format(const Invocation &invocation)
 
 void unit(const Invocation &invocation)
 {
-    if (invocation.arguments().isEmpty()) {
-        out() << unitTable();
+    if (invocation.positionalArguments().isEmpty()) {
+        for (const auto &unit : units)
+            out() << QStringLiteral("  %1  %2  %3\n").arg(int(unit.value), 2).arg(QLatin1String(unit.name), -31).arg(TavShare::getUnit(unit.value));
         return;
     }
     // The enumerator with or without "Unit", or its value.
-    const QString name = invocation.arguments().first();
-    std::optional<TavShare::UnitType> found = find(units, name);
-    if (!found)
-        found = find(units, QStringLiteral("Unit") + name);
+    const QString name = invocation.positionalArguments().first();
+    std::optional<TavShare::UnitType> found;
     for (const auto &unit : units) {
-        if (name == QString::number(unit.value))
+        const QString enumerator = QLatin1String(unit.name);
+        if (!name.compare(enumerator, Qt::CaseInsensitive) || !name.compare(enumerator.mid(4), Qt::CaseInsensitive) || name == QString::number(unit.value))
             found = unit.value;
     }
     if (!found)
@@ -85,49 +75,41 @@ void ack(const Invocation &invocation)
         for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
             bits |= lookUp(libraries, QStringLiteral("library"), name.trimmed());
     }
-    QString appName = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
-    if (const std::optional<TavSettings::AppType> appType = find(applications, appName)) {
-        if (*appType != TavSettings::AppShared)
-            appName = applicationGroup(*appType);
-    }
+    // One of the suite's applications as the suite spells it, any other name as it stands.
+    const QString name = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
+    const std::optional<TavSettings::AppType> appType = find(applications, name);
+    const QString appName = appType && *appType != TavSettings::AppShared ? applicationGroup(*appType) : name;
     const QString text = TavShare::acknowledgements(appName, bits, invocation.isSet(QStringLiteral("experimental")));
     out() << text << (text.endsWith(QLatin1Char('\n')) ? "" : "\n");
 }
 
 } // namespace
 
-QList<Command> textCommands()
+std::vector<Command> textCommands()
 {
     return {
         {QStringLiteral("format"), QStringLiteral("write a number as the suite does"),
-         QStringLiteral("Write NUMBER as the suite writes numbers: in exponent form (1.235e+05),\n"
-                        "fixed form (123456.000) or, with auto, fixed form from 0.01 to 100 and\n"
-                        "exponent form outside.\n"
-                        "Trailing zeros of the decimals are dropped unless --keep-zeros is given.\n"
-                        "Put -- before a negative number: tavshare format -- -0.001"),
+         QStringLiteral("Write NUMBER as the suite does: exponent (1.235e+05), fixed (123456.000) or auto\n"
+                        "(fixed from 0.01 to 100, exponent outside), without trailing zeros unless\n"
+                        "--keep-zeros. Put -- before a negative number: tavshare format -- -0.001"),
          {{QStringLiteral("NUMBER"), QStringLiteral("The number, such as 120000, 0.5 or 1.5e-3.")}},
-         {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations).join(QStringLiteral(", "))),
+         {{QStringLiteral("notation"), QStringLiteral("%1 (default: auto).").arg(namesOf(notations)),
            QStringLiteral("NOTATION"), QStringLiteral("auto")},
           {QStringLiteral("precision"), QStringLiteral("Digits after the decimal point, 0 to %1 (default: 6).").arg(maximumPrecision),
            QStringLiteral("N"), QStringLiteral("6")},
           {QStringLiteral("keep-zeros"), QStringLiteral("Keep the trailing zeros of the decimals.")}},
          format},
         {QStringLiteral("unit"), QStringLiteral("print the text of a unit, or list them"),
-         QStringLiteral("Print the suite's text of a unit, or, without NAME, every unit. NAME is the\n"
-                        "enumerator, the enumerator without Unit, or the value, in any case\n"
-                        "(UnitMicrometer, micrometer, 14):\n\n")
-             + unitTable(),
-         {{QStringLiteral("[NAME]"), QStringLiteral("The unit, e.g. UnitMicrometer, micrometer or 14.")}}, {}, unit},
+         QStringLiteral("Print the suite's text of a unit, or, without NAME, of every unit."),
+         {{QStringLiteral("[NAME]"), QStringLiteral("The unit in any case: UnitMicrometer, micrometer or 14.")}}, {}, unit},
         {QStringLiteral("ack"), QStringLiteral("print the acknowledgement text"),
          QStringLiteral("Print the acknowledgement text an application of the suite shows: its name, the\n"
                         "library's version and build facts, and a credit for each library named."),
-         {},
-         {{QStringLiteral("libs"),
-           QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries).join(QStringLiteral(", "))),
+         {}, {{QStringLiteral("libs"),
+           QStringLiteral("The libraries to credit, separated by commas: %1. The option may be repeated.").arg(namesOf(libraries)),
            QStringLiteral("NAMES")},
           {QStringLiteral("experimental"), QStringLiteral("Add the note that the release is not an official one.")},
-          appOption(QStringLiteral("The application named at the top (default: tavshare): one of the suite's, written as the suite "
-                                   "spells it, or any other name."))},
+          appOption(QStringLiteral("The application named at the top (default: tavshare)."))},
          ack},
     };
 }
