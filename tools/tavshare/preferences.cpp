@@ -174,13 +174,14 @@ DecodedValue decodeAs(ValueType type, const QVariant &stored)
 int parseInt(const QString &text)
 {
     bool ok = false;
-    const qlonglong value = text.trimmed().toLongLong(&ok);
-    if (!ok)
+    const int value = text.trimmed().toInt(&ok);
+    if (ok)
+        return value;
+    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    if (!digits.match(text).hasMatch())
         throw UsageError{QStringLiteral("'%1' is not a whole number").arg(text)};
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
-                             .arg(value).arg(std::numeric_limits<int>::min()).arg(std::numeric_limits<int>::max())};
-    return int(value);
+    throw UsageError{QStringLiteral("%1 is out of range: whole numbers go from %2 to %3")
+                         .arg(text.trimmed()).arg(std::numeric_limits<int>::min()).arg(std::numeric_limits<int>::max())};
 }
 
 } // namespace

@@ -19,9 +19,9 @@ Selection selection(const Invocation &invocation)
 {
     invocation.requiredApplicationName();
     Selection selected{*invocation.application(), {}};
+    const bool all = !invocation.isSet(QStringLiteral("type"));
     for (const auto &fileType : fileTypes) {
-        const QString only = invocation.value(QStringLiteral("type"));
-        if (only.isEmpty() || fileType.value == lookUp(fileTypes, QStringLiteral("file type"), only))
+        if (all || fileType.value == lookUp(fileTypes, QStringLiteral("file type"), invocation.value(QStringLiteral("type"))))
             selected.fileTypes << fileType;
     }
     return selected;
