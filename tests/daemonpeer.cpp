@@ -5,7 +5,6 @@
 //   daemonpeer serve                  runs a Daemon; prints "ready", then
 //                                     "message <percent-encoded text>" per debug message,
 //                                     and "term" on termCaught(), after which it quits
-//   daemonpeer burst PID SIGNAL COUNT sends the signal numbered SIGNAL COUNT times to PID
 //   daemonpeer construct-with-free-descriptors N
 //                                     lowers the descriptor limit so that only N more fit,
 //                                     constructs a Daemon and prints "constructed"
@@ -15,9 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 namespace {
@@ -65,15 +62,6 @@ int constructWithFreeDescriptors(int argc, char *argv[], int wanted)
     return 0;
 }
 
-int burst(pid_t pid, int signalNumber, long count)
-{
-    for (long i = 0; i < count; ++i) {
-        if (::kill(pid, signalNumber) != 0)
-            return 1;
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -81,10 +69,8 @@ int main(int argc, char *argv[])
     const QByteArray command = argc > 1 ? argv[1] : "";
     if (command == "serve")
         return serve(argc, argv);
-    if (command == "burst" && argc == 5)
-        return burst(pid_t(std::atol(argv[2])), std::atoi(argv[3]), std::atol(argv[4]));
     if (command == "construct-with-free-descriptors" && argc == 3)
         return constructWithFreeDescriptors(argc, argv, std::atoi(argv[2]));
-    std::fputs("usage: daemonpeer serve | burst PID SIGNAL COUNT | construct-with-free-descriptors N\n", stderr);
+    std::fputs("usage: daemonpeer serve | construct-with-free-descriptors N\n", stderr);
     return 2;
 }

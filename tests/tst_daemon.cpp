@@ -12,34 +12,18 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // This process's application object is the Daemon under test: the cases send it real
-// signals, from itself and from daemonpeer. Cases that need a Daemon started in a given
-// situation (with or without a power-management daemon) run one in daemonpeer.
+// signals, from itself and from a child process. Cases that need a Daemon started in a
+// given situation (with or without a power-management daemon) run one in daemonpeer.
 
 namespace {
-
-const QString acpiSocketPath = QStringLiteral("/var/run/acpid.socket");
 
 QString peerPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/daemonpeer");
-}
-
-int pendingBytes(int fd)
-{
-    int count = 0;
-    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : -1;
-}
-
-// What the kernel names the descriptor's file, such as "socket:[4711]".
-QByteArray descriptorTarget(int fd)
-{
-    char target[256];
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
-    return length > 0 ? QByteArray(target, int(length)) : QByteArray();
 }
 
 QList<QByteArray> completeLines(const QByteArray &output)
@@ -54,14 +38,18 @@ QByteArray messageLine(const QByteArray &text)
     return "message " + text.toPercentEncoding();
 }
 
-// Sends `count` signals from a second process and waits for it without running the
-// event loop.
-bool sendFromPeer(int signalNumber, int count)
+// Sends count signals from a child process and waits for it without running the event loop.
+bool sendFromChild(int signalNumber, int count)
 {
-    QProcess peer;
-    peer.start(peerPath(), {QStringLiteral("burst"), QString::number(::getpid()), QString::number(signalNumber),
-                            QString::number(count)});
-    return peer.waitForFinished(60000) && peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0;
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        for (int i = 0; i < count; ++i)
+            ::kill(parent, signalNumber);
+        ::_exit(0);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
 }
 
 // A daemonpeer running a Daemon of its own; collects the lines it prints.
@@ -84,7 +72,6 @@ struct ServingPeer {
     QByteArray output;
 };
 
-// This process's application object, the Daemon under test.
 Daemon *daemon()
 {
     return static_cast<Daemon *>(QCoreApplication::instance());
@@ -101,39 +88,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("fromPeer");
-
+        QTest::addColumn<bool>("fromChild");
         QTest::newRow("one SIGHUP") << SIGHUP << 1 << false;
         QTest::newRow("three SIGHUPs while the loop is blocked") << SIGHUP << 3 << false;
-        QTest::newRow("SIGHUP from another process") << SIGHUP << 1 << true;
-        QTest::newRow("one SIGTERM") << SIGTERM << 1 << false;
-        QTest::newRow("three SIGTERMs while the loop is blocked") << SIGTERM << 3 << false;
         QTest::newRow("SIGTERM from another process") << SIGTERM << 1 << true;
+        QTest::newRow("three SIGTERMs while the loop is blocked") << SIGTERM << 3 << false;
     }
 
     void signalBecomesQtSignal()
     {
         QFETCH(int, signalNumber);
         QFETCH(int, count);
-        QFETCH(bool, fromPeer);
-
+        QFETCH(bool, fromChild);
         QSignalSpy hups(daemon(), &Daemon::hupCaught);
         QSignalSpy terms(daemon(), &Daemon::termCaught);
-        if (fromPeer) {
-            QVERIFY(sendFromPeer(signalNumber, count));
+        if (fromChild) {
+            QVERIFY(sendFromChild(signalNumber, count));
         } else {
             for (int i = 0; i < count; ++i)
                 QCOMPARE(::kill(::getpid(), signalNumber), 0);
         }
         // Only the event loop delivers them.
         QCOMPARE(hups.count() + terms.count(), 0);
-
         QSignalSpy &expected = signalNumber == SIGHUP ? hups : terms;
-        QSignalSpy &other = signalNumber == SIGHUP ? terms : hups;
         QTRY_COMPARE(expected.count(), count);
         QTest::qWait(50);
         QCOMPARE(expected.count(), count);
-        QCOMPARE(other.count(), 0);
+        QCOMPARE(hups.count() + terms.count(), count);
     }
 
     // Far more signals than the pair can hold, from another process and from this one,
@@ -141,21 +122,18 @@ private Q_SLOTS:
     // signal, nor leave its write error in errno for the interrupted code to find.
     void burstKeepsProcessResponsive()
     {
-        const int fromPeer = 50000;
-        const int fromHere = 1000;
         QSignalSpy hups(daemon(), &Daemon::hupCaught);
         QSignalSpy terms(daemon(), &Daemon::termCaught);
-        QVERIFY(sendFromPeer(SIGHUP, fromPeer));
+        QVERIFY(sendFromChild(SIGHUP, 50000));
         errno = EDOM;
-        for (int i = 0; i < fromHere; ++i)
+        for (int i = 0; i < 1000; ++i)
             ::kill(::getpid(), SIGHUP);
         QCOMPARE(errno, EDOM);
         QCOMPARE(::kill(::getpid(), SIGTERM), 0);
-
         QTRY_COMPARE(terms.count(), 1);
-        QTRY_COMPARE(pendingBytes(Daemon::sighupFd[1]), 0);
+        int pending = -1;
+        QTRY_VERIFY(::ioctl(Daemon::sighupFd[1], FIONREAD, &pending) == 0 && pending == 0);
         QVERIFY(hups.count() >= 1);
-        QVERIFY(hups.count() <= fromPeer + fromHere);
     }
 
     // An unrelated program started from here must not find the pairs among its descriptors.
@@ -167,9 +145,8 @@ private Q_SLOTS:
         const QByteArray listing = child.readAllStandardOutput();
         QVERIFY2(listing.contains("pipe:["), "the child listed no descriptors");
         for (int fd : {Daemon::sighupFd[0], Daemon::sighupFd[1], Daemon::sigtermFd[0], Daemon::sigtermFd[1]}) {
-            const QByteArray target = descriptorTarget(fd);
-            QVERIFY2(target.startsWith("socket:"), target.constData());
-            QVERIFY2(!listing.contains(target), target.constData());
+            const QByteArray target = QFile::encodeName(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)));
+            QVERIFY2(target.contains("socket:[") && !listing.contains(target), target.constData());
         }
     }
 
@@ -182,49 +159,27 @@ private Q_SLOTS:
 #endif
         const QList<QByteArray> outcomes = {messageLine("Could not set up socket for SIGHUP Handling"),
                                             messageLine("Could not set up socket for SIGTERM Handling"), "constructed"};
-        const auto constructWithFreeDescriptors = [](int free, bool *crashed) {
-            QProcess peer;
+        QProcess peer;
+        const auto constructWithFreeDescriptors = [&peer](int free) {
             peer.start(peerPath(), {QStringLiteral("construct-with-free-descriptors"), QString::number(free)});
             peer.waitForFinished();
-            *crashed = peer.exitStatus() == QProcess::CrashExit;
             return completeLines(peer.readAllStandardOutput());
         };
-        bool crashed = false;
         int free = 0;
-        while (free < 32 && !constructWithFreeDescriptors(free, &crashed).contains(outcomes.first()))
+        while (free < 32 && !constructWithFreeDescriptors(free).contains(outcomes.first()))
             ++free;
         QVERIFY2(free < 32, "the hang-up pair never failed alone");
         for (int i = 0; i < outcomes.size(); ++i) {
-            QCOMPARE(constructWithFreeDescriptors(free + 2 * i, &crashed), QList<QByteArray>{outcomes.at(i)});
-            QCOMPARE(crashed, i < 2);
+            QCOMPARE(constructWithFreeDescriptors(free + 2 * i), QList<QByteArray>{outcomes.at(i)});
+            QCOMPARE(peer.exitStatus() == QProcess::CrashExit, i < 2);
         }
-    }
-
-    void metaObject()
-    {
-        const QMetaObject &meta = Daemon::staticMetaObject;
-        QCOMPARE(meta.className(), "Daemon");
-        QCOMPARE(meta.superClass(), &QCoreApplication::staticMetaObject);
-        QList<QByteArray> methods;
-        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
-            const QMetaMethod method = meta.method(i);
-            QCOMPARE(method.access(), QMetaMethod::Public);
-            const QMetaMethod::MethodType type = method.methodType();
-            methods << (type == QMetaMethod::Signal ? "signal " : type == QMetaMethod::Slot ? "slot " : "method ")
-                    + method.methodSignature();
-        }
-        QCOMPARE(methods, (QList<QByteArray>{"signal hupCaught()", "signal termCaught()", "slot handleSigHup()",
-                                             "slot handleSigTerm()", "slot handleAcpi()"}));
-        QCOMPARE(meta.propertyCount(), meta.propertyOffset());
-        QCOMPARE(meta.enumeratorCount(), meta.enumeratorOffset());
-        QCOMPARE(meta.classInfoCount(), meta.classInfoOffset());
     }
 
     // First without a power-management daemon, then with a stand-in one, created only where
     // none exists so that a real one is never disturbed.
     void powerManagementDataIsLogged()
     {
-        const QFileInfo socketFile(acpiSocketPath);
+        const QFileInfo socketFile(QStringLiteral("/var/run/acpid.socket"));
         if (socketFile.exists() || socketFile.isSymLink())
             QSKIP("Something already exists at /var/run/acpid.socket; it is left alone");
         {
@@ -233,18 +188,14 @@ private Q_SLOTS:
             QVERIFY(peer.terminatesCleanly());
             QCOMPARE(peer.lines(), (QList<QByteArray>{"ready", "term"}));
         }
-
-        if (!QDir().mkpath(socketFile.path()))
-            QSKIP("Cannot create /var/run for a stand-in power-management socket");
         QLocalServer server;
-        if (!server.listen(acpiSocketPath))
+        if (!QDir().mkpath(socketFile.path()) || !server.listen(socketFile.filePath()))
             QSKIP(qPrintable("Cannot stand in for the power-management daemon: " + server.errorString()));
         ServingPeer peer;
         QTRY_VERIFY(server.hasPendingConnections());
         QLocalSocket *client = server.nextPendingConnection();
         // Each read becomes one message, the bytes as they came between quotes.
-        const QList<QByteArray> events = {"button/power PBTN 00000080 00000001\n",
-                                          "quote \" backslash \\ tab \t caf\xc3\xa9"};
+        const QList<QByteArray> events = {"button/power PBTN 00000080 00000001\n", "quote \" backslash \\ tab \t caf\xc3\xa9"};
         for (const QByteArray &event : events) {
             client->write(event);
             QVERIFY(client->waitForBytesWritten());
