@@ -26,16 +26,10 @@ QString peerPath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/daemonpeer");
 }
 
-QList<QByteArray> completeLines(const QByteArray &output)
-{
-    QList<QByteArray> lines = output.split('\n');
-    lines.removeLast();
-    return lines;
-}
-
+// The line daemonpeer prints for a debug message.
 QByteArray messageLine(const QByteArray &text)
 {
-    return "message " + text.toPercentEncoding();
+    return "message " + text.toPercentEncoding() + '\n';
 }
 
 // Sends count signals from a child process and waits for it without running the event loop.
@@ -52,15 +46,15 @@ bool sendFromChild(int signalNumber, int count)
     return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
 }
 
-// A daemonpeer running a Daemon of its own; collects the lines it prints.
+// A daemonpeer running a Daemon of its own; collects what it prints.
 struct ServingPeer {
-    ServingPeer() { process.start(peerPath(), {QStringLiteral("serve")}); }
+    ServingPeer() { process.start(peerPath(), QStringList()); }
     ~ServingPeer()
     {
         process.kill();
         process.waitForFinished();
     }
-    QList<QByteArray> lines() { return completeLines(output += process.readAllStandardOutput()); }
+    QByteArray output() { return m_output += process.readAllStandardOutput(); }
     // The peer must quit normally on SIGTERM, with nothing on its error output.
     bool terminatesCleanly()
     {
@@ -69,7 +63,7 @@ struct ServingPeer {
             && process.exitCode() == 0 && process.readAllStandardError().isEmpty();
     }
     QProcess process;
-    QByteArray output;
+    QByteArray m_output;
 };
 
 Daemon *daemon()
@@ -150,27 +144,27 @@ private Q_SLOTS:
         }
     }
 
-    // Each socket pair takes two descriptors. Below the point where the application object
-    // itself fits, finds the limit at which the hang-up pair fails, then the terminate pair.
+    // Each socket pair takes two descriptors. Finds the descriptor limit at which the
+    // hang-up pair fails, then the terminate pair fails, then the Daemon is ready.
     void socketPairFailureIsFatal()
     {
 #ifdef TAVSHARE_SANITIZED
         QSKIP("The sanitizer runtime needs descriptors of its own and misreports when none are left");
 #endif
-        const QList<QByteArray> outcomes = {messageLine("Could not set up socket for SIGHUP Handling"),
-                                            messageLine("Could not set up socket for SIGTERM Handling"), "constructed"};
+        const QByteArray outcomes[] = {messageLine("Could not set up socket for SIGHUP Handling"),
+                                            messageLine("Could not set up socket for SIGTERM Handling"), "ready\n"};
         QProcess peer;
-        const auto constructWithFreeDescriptors = [&peer](int free) {
-            peer.start(peerPath(), {QStringLiteral("construct-with-free-descriptors"), QString::number(free)});
+        const auto startWithLimit = [&peer](int limit) {
+            peer.start(peerPath(), {QString::number(limit)});
             peer.waitForFinished();
-            return completeLines(peer.readAllStandardOutput());
+            return peer.readAllStandardOutput();
         };
-        int free = 0;
-        while (free < 32 && !constructWithFreeDescriptors(free).contains(outcomes.first()))
-            ++free;
-        QVERIFY2(free < 32, "the hang-up pair never failed alone");
-        for (int i = 0; i < outcomes.size(); ++i) {
-            QCOMPARE(constructWithFreeDescriptors(free + 2 * i), QList<QByteArray>{outcomes.at(i)});
+        int limit = 0;
+        while (limit < 64 && startWithLimit(limit) != outcomes[0])
+            ++limit;
+        QVERIFY2(limit < 64, "the hang-up pair never failed alone");
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(startWithLimit(limit + 2 * i), outcomes[i]);
             QCOMPARE(peer.exitStatus() == QProcess::CrashExit, i < 2);
         }
     }
@@ -184,9 +178,9 @@ private Q_SLOTS:
             QSKIP("Something already exists at /var/run/acpid.socket; it is left alone");
         {
             ServingPeer peer;
-            QTRY_VERIFY(peer.lines().contains("ready"));
+            QTRY_COMPARE(peer.output(), QByteArray("ready\n"));
             QVERIFY(peer.terminatesCleanly());
-            QCOMPARE(peer.lines(), (QList<QByteArray>{"ready", "term"}));
+            QCOMPARE(peer.output(), QByteArray("ready\nterm\n"));
         }
         QLocalServer server;
         if (!QDir().mkpath(socketFile.path()) || !server.listen(socketFile.filePath()))
@@ -199,10 +193,11 @@ private Q_SLOTS:
         for (const QByteArray &event : events) {
             client->write(event);
             QVERIFY(client->waitForBytesWritten());
-            QTRY_VERIFY(peer.lines().contains(messageLine('"' + event + '"')));
+            QTRY_VERIFY(peer.output().endsWith(messageLine('"' + event + '"')));
         }
         QVERIFY(peer.terminatesCleanly());
-        QCOMPARE(peer.lines().size(), 2 + events.size());
+        QVERIFY(peer.output().endsWith("term\n"));
+        QCOMPARE(peer.output().count('\n'), 2 + events.size());
     }
 };
 

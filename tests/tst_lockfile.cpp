@@ -8,9 +8,7 @@
 #include <QProcess>
 
 #include <csignal>
-#include <memory>
 #include <optional>
-#include <vector>
 
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -45,29 +43,6 @@ QByteArray snapshot(const QByteArray &path)
     if (!S_ISREG(status.st_mode) || !file.open(QIODevice::ReadOnly))
         return identity;
     return identity + ' ' + QByteArray::number(qlonglong(status.st_size)) + '\n' + file.read(65536);
-}
-
-// Starts one lockpeer per argument list and lets them all go at once. Returns what each
-// printed, followed by "failed" for a peer that did not end with exit status 0.
-QList<QByteArray> runPeers(const QVector<QStringList> &argumentLists)
-{
-    std::vector<std::unique_ptr<QProcess>> peers;
-    for (const QStringList &arguments : argumentLists) {
-        peers.push_back(std::make_unique<QProcess>());
-        peers.back()->start(QStringLiteral(LOCKPEER_PATH), arguments);
-        peers.back()->waitForStarted();
-    }
-    // QProcess writes only from its event loop or a waitFor call: flush each one now.
-    for (const auto &peer : peers) {
-        peer->write("\n");
-        peer->waitForBytesWritten();
-    }
-    QList<QByteArray> outputs;
-    for (const auto &peer : peers) {
-        const bool succeeded = peer->waitForFinished(300000) && peer->exitStatus() == QProcess::NormalExit && peer->exitCode() == 0;
-        outputs.append(peer->readAllStandardOutput() + peer->readAllStandardError() + (succeeded ? "" : "failed"));
-    }
-    return outputs;
 }
 
 } // namespace
@@ -288,7 +263,7 @@ void TestLockFile::failures()
     int actual;
     {
         std::optional<TavTest::Unprivileged> unprivileged;
-        if (!asRoot && !unprivileged.emplace(QFile::encodeName(QDir::tempPath())).isActive())
+        if (!asRoot && (!unprivileged.emplace().isActive() || !TavTest::Unprivileged::canEnter(QFile::encodeName(QDir::tempPath()))))
             QSKIP("cannot reach the temporary folder as an unprivileged user");
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -323,21 +298,25 @@ void TestLockFile::processes_data()
 void TestLockFile::processes()
 {
     QFETCH(bool, contested);
-    const int peerCount = 8;
     const int fileCount = 200;
-    QVector<QStringList> arguments;
-    for (int peer = 0; peer < peerCount; ++peer) {
-        arguments.append({appName, contested ? QStringLiteral("take") : QStringLiteral("cycle")});
+    QProcess peers[8];
+    for (int peer = 0; peer < 8; ++peer) {
+        QStringList arguments = {appName, contested ? QStringLiteral("take") : QStringLiteral("cycle")};
         for (int i = 0; i < fileCount; ++i) {
-            arguments.last() << filePath(QStringLiteral("peer%1-%2").arg(contested ? 0 : peer).arg(i));
-            writeFile(arguments.last().last(), "");
+            arguments << filePath(QStringLiteral("peer%1-%2").arg(contested ? 0 : peer).arg(i));
+            writeFile(arguments.last(), "");
         }
+        peers[peer].start(QStringLiteral(LOCKPEER_PATH), arguments);
     }
-    const QByteArray churned = QByteArray("0\n").repeated(fileCount) + QByteArray("1\n").repeated(2 * fileCount);
+    // All go at once. QProcess writes only from its event loop or a waitFor call.
+    for (QProcess &peer : peers)
+        QVERIFY(peer.waitForStarted() && peer.write("\n") == 1 && peer.waitForBytesWritten());
     QVector<int> winners(fileCount, 0);
-    for (const QByteArray &output : runPeers(arguments)) {
+    for (QProcess &peer : peers) {
+        QVERIFY(peer.waitForFinished(300000) && peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0);
+        const QByteArray output = peer.readAllStandardOutput();
         if (!contested) {
-            QCOMPARE(output, churned);
+            QCOMPARE(output, QByteArray("0\n").repeated(fileCount) + QByteArray("1\n").repeated(2 * fileCount));
             continue;
         }
         const QList<QByteArray> results = output.split('\n');

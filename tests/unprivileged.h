@@ -9,7 +9,6 @@
 // keeps its identity; the mode bits then apply to it as the owner. Give the owner's group
 // and others the same bits: root's group stays among the supplementary groups.
 
-#include <QByteArray>
 #include <QtGlobal>
 
 #include <fcntl.h>
@@ -20,12 +19,10 @@ namespace TavTest {
 class Unprivileged
 {
 public:
-    // The case needs to enter folder as that user.
-    explicit Unprivileged(const QByteArray &folder)
+    Unprivileged()
         : m_wasRoot(geteuid() == 0)
     {
-        m_active = (!m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0))
-            && faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0;
+        m_active = !m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0);
     }
     ~Unprivileged()
     {
@@ -35,9 +32,14 @@ public:
     Unprivileged(const Unprivileged &) = delete;
     Unprivileged &operator=(const Unprivileged &) = delete;
 
-    // False when the identity could not be dropped or the folder cannot be entered.
+    // False when the identity could not be dropped.
     bool isActive() const { return m_active; }
-    // The user the case runs as.
+    // Whether the current (effective) user may enter folder.
+    static bool canEnter(const QByteArray &folder)
+    {
+        return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0;
+    }
+    // The user a case runs as.
     static uid_t user() { return geteuid() == 0 ? nobody : geteuid(); }
 
 private:
