@@ -79,6 +79,7 @@ void TestLockFile::initTestCase()
     writeFile(m_model, "<model/>");
     QVERIFY(QDir::setCurrent(m_files.path()));
     QVERIFY(QDir().mkpath(QStringLiteral("sub")));
+    writeFile(filePath(QStringLiteral("line\nbreak.xml")), "<model/>");
     // Let the unprivileged user of the failure cases reach the lock file and m_model.
     const QString sandboxRoot = QFileInfo(QDir::tempPath()).path();
     QVERIFY(::chmod(QFile::encodeName(sandboxRoot).constData(), 0711) == 0);
@@ -165,48 +166,49 @@ void TestLockFile::failureMessages()
 
 void TestLockFile::failures_data()
 {
-    // What stands at the lock file's path, and what an unprivileged user does: take
-    // m_model ("take listed") or a file that is not listed ("take new"), or release m_model.
-    // Every failure writes two debug messages, and the reason as a third where one is known.
+    // What stands at the lock file's path, and which file an unprivileged user takes or
+    // releases: m_model, which the lock file lists, or another. Every failure writes two
+    // debug messages, and the reason as a third where one is known.
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("release");
+    QTest::addColumn<QString>("file");
     QTest::addColumn<int>("result"); // releaseLock's as 0 or 1
     QTest::addColumn<QString>("reason");
-    const QString takeNew = QStringLiteral("take new");
-    const QString takeListed = QStringLiteral("take listed");
-    const QString release = QStringLiteral("release");
-    QTest::newRow("folder not writable, take") << QStringLiteral("folder not writable") << takeNew << 3 << QString();
-    QTest::newRow("read-only, take new") << QStringLiteral("read-only") << takeNew << 3 << QString();
-    QTest::newRow("read-only, take listed") << QStringLiteral("read-only") << takeListed << 1 << QString();
-    QTest::newRow("read-only, release") << QStringLiteral("read-only") << release << 0 << QString();
-    QTest::newRow("full, take") << QStringLiteral("full") << takeNew << 3 << QString();
+    const QString other = filePath(QStringLiteral("new.xml"));
+    QTest::newRow("folder not writable, take") << QStringLiteral("folder not writable") << false << other << 3 << QString();
+    QTest::newRow("read-only, take new") << QStringLiteral("read-only") << false << other << 3 << QString();
+    QTest::newRow("read-only, take listed") << QStringLiteral("read-only") << false << m_model << 1 << QString();
+    QTest::newRow("read-only, release") << QStringLiteral("read-only") << true << m_model << 0 << QString();
+    // Every case runs with a file size limit that lets nothing grow.
+    QTest::newRow("full, take") << QStringLiteral("own") << false << other << 3 << QString();
     // A path the lock file cannot hold: taking it would list m_model.
     const QString unlistable = QStringLiteral("A path with a line break cannot be listed in a lock file");
-    QTest::newRow("line feed, take") << QStringLiteral("own") << QStringLiteral("take line feed") << 3 << unlistable;
-    QTest::newRow("carriage return, take") << QStringLiteral("own") << QStringLiteral("take carriage return") << 3 << unlistable;
-    QTest::newRow("line feed, release") << QStringLiteral("own") << QStringLiteral("release line feed") << 0 << unlistable;
+    QTest::newRow("line feed, take") << QStringLiteral("own") << false << filePath(QStringLiteral("x\n")) + m_model << 3 << unlistable;
+    QTest::newRow("carriage return, take") << QStringLiteral("own") << false << filePath(QStringLiteral("x\r")) + m_model << 3 << unlistable;
+    QTest::newRow("line feed, release") << QStringLiteral("own") << true << filePath(QStringLiteral("line\nbreak.xml")) << 0 << unlistable;
     // Refused lock files: neither read (a planted entry would count) nor written.
-    QTest::newRow("held, take listed") << QStringLiteral("held") << takeListed << 2 << QStringLiteral("The lock file is held by another process");
+    QTest::newRow("held, take listed") << QStringLiteral("held") << false << m_model << 2 << QStringLiteral("The lock file is held by another process");
     const QString tooLarge = QStringLiteral("The lock file is larger than 16 MiB");
-    QTest::newRow("sparse 3 GiB, take listed") << QStringLiteral("sparse 3 GiB") << takeListed << 2 << tooLarge;
-    QTest::newRow("sparse 4 GiB, release") << QStringLiteral("sparse 4 GiB") << release << 0 << tooLarge;
+    QTest::newRow("sparse 3 GiB, take listed") << QStringLiteral("sparse 3 GiB") << false << m_model << 2 << tooLarge;
+    QTest::newRow("sparse 4 GiB, release") << QStringLiteral("sparse 4 GiB") << true << m_model << 0 << tooLarge;
     // Root may read and write anything: only the owner tells that the file is not ours.
     const QString nobodys = QStringLiteral("The lock file belongs to user nobody");
-    QTest::newRow("nobody's, root takes new") << QStringLiteral("nobody's") << takeNew << 2 << nobodys;
-    QTest::newRow("nobody's, root releases") << QStringLiteral("nobody's") << release << 0 << nobodys;
-    QTest::newRow("root's, unreadable") << QStringLiteral("root's, unreadable") << takeNew << 2 << QStringLiteral("The lock file belongs to user root");
-    QTest::newRow("unnamed user's, root takes listed") << QStringLiteral("uid 4242's") << takeListed << 2 << QStringLiteral("The lock file belongs to uid 4242");
+    QTest::newRow("nobody's, root takes new") << QStringLiteral("nobody's") << false << other << 2 << nobodys;
+    QTest::newRow("nobody's, root releases") << QStringLiteral("nobody's") << true << m_model << 0 << nobodys;
+    QTest::newRow("root's, unreadable") << QStringLiteral("root's, unreadable") << false << other << 2 << QStringLiteral("The lock file belongs to user root");
+    QTest::newRow("unnamed user's, root takes listed") << QStringLiteral("uid 4242's") << false << m_model << 2 << QStringLiteral("The lock file belongs to uid 4242");
     // Anything but a regular file with a single name is a lock file that cannot be read.
     for (const char *kind : {"unreadable", "link to a file", "dangling link", "folder", "fifo", "hard link"}) {
-        QTest::addRow("%s, take", kind) << QString::fromLatin1(kind) << takeNew << 2 << QString();
-        QTest::addRow("%s, release", kind) << QString::fromLatin1(kind) << release << 0 << QString();
+        QTest::addRow("%s, take", kind) << QString::fromLatin1(kind) << false << other << 2 << QString();
+        QTest::addRow("%s, release", kind) << QString::fromLatin1(kind) << true << m_model << 0 << QString();
     }
 }
 
 void TestLockFile::failures()
 {
     QFETCH(QString, kind);
-    QFETCH(QString, action);
+    QFETCH(bool, release);
+    QFETCH(QString, file);
     QFETCH(int, result);
     QFETCH(QString, reason);
     // Lock file and link target list m_model, and the unprivileged user may write the
@@ -215,8 +217,6 @@ void TestLockFile::failures()
     const QByteArray lockFile = QFile::encodeName(TavShare::getLockFilePath());
     const QByteArray target = QFile::encodeName(filePath(QStringLiteral("target.txt")));
     const QByteArray absent = QFile::encodeName(filePath(QStringLiteral("absent.txt")));
-    const QString lineBreak = filePath(QStringLiteral("line\nbreak.xml"));
-    writeFile(lineBreak, "<model/>");
     writeFile(QFile::decodeName(target), content);
     QVERIFY(::chmod(target.constData(), 0666) == 0);
     // Another user's lock file is refused by the library running as root; the other cases
@@ -248,16 +248,10 @@ void TestLockFile::failures()
     QVERIFY(kind != QLatin1String("held") || ::flock(holder, LOCK_SH) == 0);
     const QByteArray lockFileBefore = snapshot(lockFile);
     const QByteArray targetBefore = snapshot(target);
-    rlimit sizeLimit;
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
-    const rlimit previousSizeLimit = sizeLimit;
-    if (kind == QLatin1String("full"))
-        sizeLimit.rlim_cur = rlim_t(content.size());
-    const QHash<QString, QString> files = {{QStringLiteral("take new"), filePath(QStringLiteral("new.xml"))},
-                                           {QStringLiteral("take line feed"), filePath(QStringLiteral("x\n")) + m_model},
-                                           {QStringLiteral("take carriage return"), filePath(QStringLiteral("x\r")) + m_model},
-                                           {QStringLiteral("release line feed"), lineBreak}};
-    const QString file = files.value(action, m_model);
+    rlimit previousSizeLimit;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previousSizeLimit) == 0);
+    rlimit sizeLimit = previousSizeLimit;
+    sizeLimit.rlim_cur = rlim_t(content.size());
 
     TavTest::MessageCapture capture;
     int actual;
@@ -267,14 +261,14 @@ void TestLockFile::failures()
             QSKIP("cannot reach the temporary folder as an unprivileged user");
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        actual = action.startsWith(QLatin1String("release")) ? int(TavShare::releaseLock(file)) : TavShare::getLock(file);
+        actual = release ? int(TavShare::releaseLock(file)) : TavShare::getLock(file);
         std::signal(SIGXFSZ, previousHandler);
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &previousSizeLimit) == 0);
     }
     if (holder >= 0)
         ::close(holder);
     QCOMPARE(actual, result);
-    const bool failed = action.startsWith(QLatin1String("release")) || result > 1;
+    const bool failed = release || result > 1;
     QCOMPARE(capture.texts().size(), failed ? 2 + int(!reason.isEmpty()) : 0);
     QCOMPARE(capture.texts().value(2), reason);
     for (const TavTest::MessageCapture::Message &message : capture.messages())
