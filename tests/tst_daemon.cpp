@@ -152,7 +152,7 @@ private Q_SLOTS:
         QSKIP("The sanitizer runtime needs descriptors of its own and misreports when none are left");
 #endif
         const QByteArray outcomes[] = {messageLine("Could not set up socket for SIGHUP Handling"),
-                                            messageLine("Could not set up socket for SIGTERM Handling"), "ready\n"};
+                                       messageLine("Could not set up socket for SIGTERM Handling"), "ready\n"};
         QProcess peer;
         const auto startWithLimit = [&peer](int limit) {
             peer.start(peerPath(), {QString::number(limit)});
