@@ -1,24 +1,18 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-// A second process for tst_daemon:
-//   daemonpeer serve                  runs a Daemon; prints "ready", then
-//                                     "message <percent-encoded text>" per debug message,
-//                                     and "term" on termCaught(), after which it quits
-//   daemonpeer burst PID SIGNAL COUNT sends the signal numbered SIGNAL COUNT times to PID
-//   daemonpeer construct-with-free-descriptors N
-//                                     lowers the descriptor limit so that only N more fit,
-//                                     constructs a Daemon and prints "constructed"
+// A second process for tst_daemon. It runs a Daemon and prints "ready", then
+// "message <percent-encoded text>" per debug message and "term" on termCaught(), after
+// which it quits.
+//   daemonpeer        runs until terminated
+//   daemonpeer LIMIT  lowers the descriptor limit to LIMIT first, and quits once ready
 
 #include "Daemon.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <signal.h>
+
 #include <sys/resource.h>
-#include <sys/types.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,8 +28,18 @@ void printMessage(QtMsgType, const QMessageLogContext &, const QString &text)
     printLine("message " + text.toUtf8().toPercentEncoding());
 }
 
-int serve(int argc, char *argv[])
+} // namespace
+
+int main(int argc, char *argv[])
 {
+    const bool limited = argc > 1;
+    if (limited) {
+        rlimit descriptors;
+        ::getrlimit(RLIMIT_NOFILE, &descriptors);
+        descriptors.rlim_cur = rlim_t(std::atoi(argv[1]));
+        if (::setrlimit(RLIMIT_NOFILE, &descriptors) != 0)
+            return 2;
+    }
     qInstallMessageHandler(printMessage);
     Daemon daemon(argc, argv);
     QObject::connect(&daemon, &Daemon::termCaught, &daemon, [&daemon] {
@@ -43,48 +47,5 @@ int serve(int argc, char *argv[])
         daemon.quit();
     });
     printLine("ready");
-    return daemon.exec();
-}
-
-int constructWithFreeDescriptors(int argc, char *argv[], int wanted)
-{
-    int limit = 0;
-    for (int free = 0; free < wanted; ++limit) {
-        if (::fcntl(limit, F_GETFD) == -1)
-            ++free;
-    }
-    rlimit descriptors;
-    ::getrlimit(RLIMIT_NOFILE, &descriptors);
-    descriptors.rlim_cur = rlim_t(limit);
-    if (::setrlimit(RLIMIT_NOFILE, &descriptors) != 0)
-        return 1;
-
-    qInstallMessageHandler(printMessage);
-    Daemon daemon(argc, argv);
-    printLine("constructed");
-    return 0;
-}
-
-int burst(pid_t pid, int signalNumber, long count)
-{
-    for (long i = 0; i < count; ++i) {
-        if (::kill(pid, signalNumber) != 0)
-            return 1;
-    }
-    return 0;
-}
-
-} // namespace
-
-int main(int argc, char *argv[])
-{
-    const QByteArray command = argc > 1 ? argv[1] : "";
-    if (command == "serve")
-        return serve(argc, argv);
-    if (command == "burst" && argc == 5)
-        return burst(pid_t(std::atol(argv[2])), std::atoi(argv[3]), std::atol(argv[4]));
-    if (command == "construct-with-free-descriptors" && argc == 3)
-        return constructWithFreeDescriptors(argc, argv, std::atoi(argv[2]));
-    std::fputs("usage: daemonpeer serve | burst PID SIGNAL COUNT | construct-with-free-descriptors N\n", stderr);
-    return 2;
+    return limited ? 0 : daemon.exec();
 }

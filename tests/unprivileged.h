@@ -39,6 +39,8 @@ public:
     {
         return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0;
     }
+    // The user a case runs as.
+    static uid_t user() { return geteuid() == 0 ? nobody : geteuid(); }
 
 private:
     static constexpr uid_t nobody = 65534;
