@@ -24,11 +24,6 @@ QVariant stored(const QString &key)
     return QSettings(TavTest::storeFile(), QSettings::IniFormat).value(key);
 }
 
-QStringList storedKeys()
-{
-    return QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys();
-}
-
 int otherThan(int) { return -7; }
 bool otherThan(bool value) { return !value; }
 QSize otherThan(QSize) { return QSize(800, 600); }
@@ -47,7 +42,7 @@ void checkPreference(const char *literal, const T &defaultValue, T (*get)(App), 
     QCOMPARE(get(S::AppShared), defaultValue);
     if (clear) {
         clear(S::AppDornel);
-        QVERIFY2(!storedKeys().contains(key), literal);
+        QVERIFY2(!stored(key).isValid(), literal);
         QCOMPARE(get(S::AppDornel), defaultValue);
     }
 }
@@ -58,14 +53,12 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 
-    QString makeFile(const QString &relativePath)
+    // An empty file at path, relative to the temporary folder; its absolute path.
+    static QString makeFile(const QString &path)
     {
-        const QString path = m_files.filePath(relativePath);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(path));
-        return path;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile(path).open(QIODevice::WriteOnly);
+        return QFileInfo(path).absoluteFilePath();
     }
 
     QTemporaryDir m_files;
@@ -143,7 +136,7 @@ private Q_SLOTS:
         S::setSplineResolution(9, S::AppShared);
         S::setRecentTavrelleFileList({QStringLiteral("/x")}, S::ModelFile, S::AppHalvex);
         TavSettingsInternals::clearAllSettings();
-        QVERIFY(storedKeys().isEmpty());
+        QVERIFY(QSettings(TavTest::storeFile(), QSettings::IniFormat).allKeys().isEmpty());
     }
 
     // --- Recent files ---
@@ -193,7 +186,7 @@ private Q_SLOTS:
         const QString key = TavSettingsInternals::getFileKey(QStringLiteral("RecentFileList"), FileType(fileType), S::AppHalvex);
         QCOMPARE(stored(key).toStringList(), paths(after));
         // An addition leaves the recent folder alone.
-        QVERIFY(!storedKeys().contains(QStringLiteral("Halvex/RecentFilePath/TavrelleModelFile")));
+        QVERIFY(!stored(QStringLiteral("Halvex/RecentFilePath/TavrelleModelFile")).isValid());
     }
 
     void recentFolderFallback()
@@ -314,7 +307,6 @@ private Q_SLOTS:
         if (adders.contains(QString()))
             QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
         const int additions = 50;
-        const QString maxCount = QString::number(adders.size() * additions);
         QStringList expected;
         std::vector<std::unique_ptr<QProcess>> processes;
         for (const QString &adder : adders) {
@@ -323,17 +315,14 @@ private Q_SLOTS:
                 files << makeFile(QStringLiteral("concurrent/%1-%2.tav").arg(processes.size()).arg(i));
             expected << files;
             processes.push_back(std::make_unique<QProcess>());
-            processes.back()->start(adder, QStringList{QStringLiteral("add-recent"), maxCount} + files);
+            processes.back()->start(adder, QStringList{QStringLiteral("add-recent"), QString::number(adders.size() * additions)} + files);
             QVERIFY(processes.back()->waitForStarted());
         }
-        for (const auto &process : processes) {
+        // Released together, so that their additions overlap.
+        for (const auto &process : processes)
             process->write("\n");
-            QVERIFY(process->waitForBytesWritten());
-        }
-        for (const auto &process : processes) {
-            QVERIFY(process->waitForFinished());
-            QCOMPARE(process->exitCode(), 0);
-        }
+        for (const auto &process : processes)
+            QVERIFY(process->waitForFinished() && process->exitCode() == 0);
         QStringList stored = S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle);
         stored.sort();
         expected.sort();
