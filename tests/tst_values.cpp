@@ -121,12 +121,18 @@ private slots:
     }
 
     // Upper case first within a letter, punctuation among the lower-case letters, Unicode
-    // lower-casing, prefixes first.
+    // lower-casing, prefixes first. Long runs of equal strings make a comparator that is not
+    // strict run off the list.
     void sortCaseInsensitive()
     {
         QStringList list{"b", "\u00e9mile", "A", "_", "a", "zeta", "B", "\u00c9mile", "Apple pie", "b", "APPLE"};
         TavShare::tavQStringListSortCaseInSensitive(list);
         QCOMPARE(list, QStringList({"_", "A", "a", "APPLE", "Apple pie", "B", "b", "b", "zeta", "\u00c9mile", "\u00e9mile"}));
+        QStringList runs;
+        for (int i = 0; i < 2000; ++i)
+            runs << (i % 2 ? "b" : "a");
+        TavShare::tavQStringListSortCaseInSensitive(runs);
+        QCOMPARE(runs.join(QString()), QString(1000, 'a') + QString(1000, 'b'));
     }
 
     // A line goes when its largest value is zero; the NaN of a first place counts as largest.
