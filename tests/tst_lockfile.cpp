@@ -8,7 +8,6 @@
 #include <QProcess>
 
 #include <csignal>
-#include <optional>
 
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -65,52 +64,13 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN);
     }
 
-    void init() { QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 0755) == 0); }
+    // The temporary folder is shared like /tmp, so that the unprivileged user may make the lock file.
+    void init() { QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 01777) == 0); }
 
     void cleanup()
     {
         if (!QFile::remove(QFile::decodeName(m_lockFile)))
             QDir().rmdir(QFile::decodeName(m_lockFile));
-    }
-
-    void content_data()
-    {
-        // "@" stands for the absolute path of m_model, which is given relative to the current
-        // folder and in a roundabout form. A null "before" is no lock file.
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<bool>("release");
-        QTest::addColumn<int>("result"); // releaseLock's as 0 or 1
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("take, no lock file") << QByteArray() << false << 0 << QByteArray("@");
-        QTest::newRow("take, padded lines, prefixes") << QByteArray("/a\r\n\n  /b \t\n   \n@.old\n/") << false << 0 << QByteArray("/a\n/b\n@.old\n/\n@");
-        QTest::newRow("take, Unicode blanks") << QByteArray("\u00a0/a\u3000\n /\u00e9 \n\u2029") << false << 0 << QByteArray("/a\n/\u00e9\n@");
-        QTest::newRow("take, listed") << QByteArray("/a\n\n  @ \n") << false << 1 << QByteArray("/a\n\n  @ \n");
-        QTest::newRow("release, duplicates") << QByteArray("/x\n@\n\u00a0@\u00a0\n\n/y\n@") << true << 1 << QByteArray("/x\n/y");
-        QTest::newRow("release, between kept lines") << QByteArray("/w\n/x\n@\n/y\n\n/z\n") << true << 1 << QByteArray("/w\n/x\n/y\n/z");
-        QTest::newRow("release, not listed") << QByteArray("/x\n\n /y\n") << true << 0 << QByteArray("/x\n\n /y\n");
-    }
-
-    void content()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(bool, release);
-        QFETCH(int, result);
-        QFETCH(QByteArray, after);
-        if (!before.isNull()) {
-            writeFile(QFile::decodeName(m_lockFile), before.replace('@', m_model.toUtf8()));
-            QVERIFY(::chmod(m_lockFile.constData(), 0666) == 0);
-        }
-        const QString given = QStringLiteral("./sub/..//") + QFileInfo(m_model).fileName();
-        TavTest::MessageCapture capture;
-        const mode_t previousUmask = ::umask(0277);
-        QCOMPARE(release ? int(TavShare::releaseLock(given)) : TavShare::getLock(given), result);
-        ::umask(previousUmask);
-        QCOMPARE(contentOf(QFile::decodeName(m_lockFile)), after.replace('@', m_model.toUtf8()));
-        // Others may not write the lock file afterwards, nor may the umask cut our rights.
-        struct stat status;
-        QVERIFY(::stat(m_lockFile.constData(), &status) == 0);
-        QCOMPARE(int(status.st_mode & 07777), before.isNull() ? 0600 : 0644);
-        QVERIFY(capture.messages().isEmpty());
     }
 
     // Applications' logs are searched for these texts: one failure of each function, exactly.
@@ -126,48 +86,64 @@ private slots:
         QVERIFY(capture.messages().constFirst().type == QtDebugMsg);
     }
 
-    void failures_data()
+    void takeAndRelease_data()
     {
-        // The row's name tells what stands at the lock file's path, which lists m_model.
-        // The unprivileged user takes or releases file. Every failure writes two messages,
-        // and the reason as a third where one is known.
+        // The unprivileged user takes or releases file, "@" in before and after. Before is its
+        // lock file, with write rights for all; after is null where the lock file must stay
+        // as it was. The row's name tells where another thing stands at the lock file's path.
+        // Every failure writes two messages, and the reason as a third where one is known.
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<bool>("release");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("result"); // releaseLock's as 0 or 1
+        QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QString>("reason");
+        // Given relative to the current folder and in a roundabout form; listed as m_model.
+        const QString model = QStringLiteral("./sub/..//") + QFileInfo(m_model).fileName();
         const QString other = m_files.filePath(QStringLiteral("new.xml"));
+        const QByteArray listed = "/x\n\n@";
+        const QByteArray none;
         const QString unlistable = QStringLiteral("A path with a line break cannot be listed in a lock file");
-        QTest::newRow("folder not writable") << false << other << 3 << QString();
-        QTest::newRow("read-only") << false << m_model << 1 << QString();
+        QTest::newRow("no lock file") << QByteArray() << false << model << 0 << QByteArray("@") << QString();
+        QTest::newRow("padded lines, prefixes") << QByteArray("/a\r\n\n  /b \t\n   \n@.old\n/") << false << model << 0
+                                                << QByteArray("/a\n/b\n@.old\n/\n@") << QString();
+        QTest::newRow("Unicode blanks") << QByteArray("\u00a0/a\u3000\n /\u00e9 \n\u2029") << false << model << 0
+                                        << QByteArray("/a\n/\u00e9\n@") << QString();
+        QTest::newRow("listed") << QByteArray("/a\n\n  @ \n") << false << model << 1 << QByteArray("/a\n\n  @ \n") << QString();
+        QTest::newRow("release duplicates") << QByteArray("/x\n@\n\u00a0@\u00a0\n\n/y\n@") << true << model << 1 << QByteArray("/x\n/y")
+                                            << QString();
+        QTest::newRow("release between kept lines") << QByteArray("/w\n/x\n@\n/y\n\n/z\n") << true << model << 1
+                                                    << QByteArray("/w\n/x\n/y\n/z") << QString();
+        QTest::newRow("release not listed") << QByteArray("/x\n\n /y\n") << true << model << 0 << QByteArray("/x\n\n /y\n") << QString();
+        QTest::newRow("folder not writable") << QByteArray() << false << other << 3 << none << QString();
+        QTest::newRow("read-only") << listed << false << m_model << 1 << none << QString();
         // Its file size limit lets the lock file not grow.
-        QTest::newRow("full") << false << other << 3 << QString();
+        QTest::newRow("full") << listed << false << other << 3 << none << QString();
         // Taking this path would list m_model.
-        QTest::newRow("carriage return") << false << m_files.filePath(QStringLiteral("x\r")) + m_model << 3 << unlistable;
-        QTest::newRow("line feed") << true << m_files.filePath(QStringLiteral("line\nbreak.xml")) << 0 << unlistable;
+        QTest::newRow("carriage return") << listed << false << m_files.filePath(QStringLiteral("x\r")) + m_model << 3 << none << unlistable;
+        QTest::newRow("line feed") << listed << true << m_files.filePath(QStringLiteral("line\nbreak.xml")) << 0 << none << unlistable;
         // Refused lock files: neither read (a planted entry would count) nor written.
-        QTest::newRow("held") << false << m_model << 2 << QStringLiteral("The lock file is held by another process");
-        QTest::newRow("sparse 3 GiB") << false << m_model << 2 << QStringLiteral("The lock file is larger than 16 MiB");
-        // Root may read and write anything: only the owner tells that the file is not ours.
-        QTest::newRow("root's, unreadable") << false << other << 2 << QStringLiteral("The lock file belongs to user root");
-        QTest::newRow("uid 4242's") << false << m_model << 2 << QStringLiteral("The lock file belongs to uid 4242");
+        QTest::newRow("held") << listed << false << m_model << 2 << none << QStringLiteral("The lock file is held by another process");
+        QTest::newRow("sparse 3 GiB") << listed << false << m_model << 2 << none << QStringLiteral("The lock file is larger than 16 MiB");
+        // Readable and writable, but not ours; or ours to read for no one.
+        QTest::newRow("uid 4242's") << listed << false << m_model << 2 << none << QStringLiteral("The lock file belongs to uid 4242");
+        QTest::newRow("root's, unreadable") << listed << false << other << 2 << none << QStringLiteral("The lock file belongs to user root");
         // Anything but a regular file with a single name is a lock file that cannot be read.
-        QTest::newRow("dangling link") << false << other << 2 << QString();
-        QTest::newRow("fifo") << true << m_model << 0 << QString();
-        QTest::newRow("hard link") << false << other << 2 << QString();
+        QTest::newRow("dangling link") << QByteArray() << false << other << 2 << none << QString();
+        QTest::newRow("fifo") << QByteArray() << true << m_model << 0 << none << QString();
+        QTest::newRow("hard link") << listed << false << other << 2 << none << QString();
     }
 
-    void failures()
+    void takeAndRelease()
     {
+        QFETCH(QByteArray, before);
         QFETCH(bool, release);
         QFETCH(QString, file);
         QFETCH(int, result);
+        QFETCH(QByteArray, after);
         QFETCH(QString, reason);
         const QString kind = QString::fromLatin1(QTest::currentDataTag());
-        const QByteArray content = "/x\n\n" + m_model.toUtf8();
         const QByteArray absent = QFile::encodeName(m_files.filePath(QStringLiteral("absent.txt")));
-        // Another user's lock file is refused by the library running as root; the other cases
-        // run as the unprivileged user, on a lock file of its own.
-        const bool asRoot = kind == QLatin1String("uid 4242's");
         if (kind.contains(QLatin1String("'s")) && ::geteuid() != 0)
             QSKIP("giving a file to another user needs root");
         if (kind == QLatin1String("dangling link"))
@@ -176,11 +152,11 @@ private slots:
             QVERIFY(::mkfifo(m_lockFile.constData(), 0666) == 0);
         else if (kind == QLatin1String("folder not writable"))
             QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 0555) == 0);
-        else {
-            writeFile(QFile::decodeName(m_lockFile), content);
+        else if (!before.isNull()) {
+            writeFile(QFile::decodeName(m_lockFile), before.replace('@', m_model.toUtf8()));
             const QHash<QString, mode_t> modes = {{QStringLiteral("read-only"), 0444}, {QStringLiteral("root's, unreadable"), 0600}};
             const QHash<QString, uid_t> owners = {{QStringLiteral("uid 4242's"), 4242}, {QStringLiteral("root's, unreadable"), 0}};
-            QVERIFY(::chmod(m_lockFile.constData(), modes.value(kind, 0644)) == 0);
+            QVERIFY(::chmod(m_lockFile.constData(), modes.value(kind, after.isNull() ? 0644 : 0666)) == 0);
             QVERIFY(::chown(m_lockFile.constData(), owners.value(kind, TavTest::Unprivileged::user()), gid_t(-1)) == 0);
             QVERIFY(!kind.startsWith(QLatin1String("sparse")) || ::truncate(m_lockFile.constData(), off_t(3) << 30) == 0);
             // A second name, as an attacker's link to a file of ours would give it.
@@ -189,30 +165,41 @@ private slots:
         // A reader's shared lock on a description of its own, as any process may hold it.
         const int holder = kind == QLatin1String("held") ? ::open(m_lockFile.constData(), O_RDONLY | O_CLOEXEC) : -1;
         QVERIFY(holder < 0 || ::flock(holder, LOCK_SH) == 0);
-        const QByteArray before = snapshot(m_lockFile);
+        const QByteArray snapshotBefore = snapshot(m_lockFile);
         rlimit sizeLimit;
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
-        const rlim_t previousSizeLimit = std::exchange(sizeLimit.rlim_cur, rlim_t(content.size()));
+        const rlim_t previousSizeLimit = sizeLimit.rlim_cur;
+        if (kind == QLatin1String("full"))
+            sizeLimit.rlim_cur = rlim_t(before.size());
 
         TavTest::MessageCapture capture;
         int actual;
         {
-            std::optional<TavTest::Unprivileged> unprivileged;
-            if (!asRoot && (!unprivileged.emplace().isActive() || !TavTest::Unprivileged::canEnter(QFile::encodeName(QDir::tempPath()))))
+            const TavTest::Unprivileged unprivileged;
+            if (!unprivileged.isActive() || !TavTest::Unprivileged::canEnter(QFile::encodeName(QDir::tempPath())))
                 QSKIP("cannot reach the temporary folder as an unprivileged user");
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
+            const mode_t previousUmask = ::umask(0277);
             actual = release ? int(TavShare::releaseLock(file)) : TavShare::getLock(file);
+            ::umask(previousUmask);
             sizeLimit.rlim_cur = previousSizeLimit;
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &sizeLimit) == 0);
         }
         if (holder >= 0)
             ::close(holder);
         QCOMPARE(actual, result);
-        QCOMPARE(capture.texts().size(), release || result > 1 ? 2 + int(!reason.isEmpty()) : 0);
+        QCOMPARE(capture.texts().size(), after.isNull() && (release || result > 1) ? 2 + int(!reason.isEmpty()) : 0);
         QCOMPARE(capture.texts().value(2), reason);
-        // Whatever stood at the path is left as it was, and nothing is made through a link.
-        QCOMPARE(snapshot(m_lockFile), before);
         QVERIFY(!QFileInfo::exists(QFile::decodeName(absent)));
+        if (after.isNull()) {
+            QCOMPARE(snapshot(m_lockFile), snapshotBefore);
+            return;
+        }
+        QCOMPARE(contentOf(QFile::decodeName(m_lockFile)), after.replace('@', m_model.toUtf8()));
+        // Others may not write the lock file afterwards, nor may the umask cut our rights.
+        struct stat status;
+        QVERIFY(::stat(m_lockFile.constData(), &status) == 0);
+        QCOMPARE(int(status.st_mode & 07777), before.isNull() ? 0600 : 0644);
     }
 
     void processes_data()
