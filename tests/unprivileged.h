@@ -18,13 +18,11 @@ namespace TavTest {
 class Unprivileged
 {
 public:
-    Unprivileged() { m_active = !m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0); }
     ~Unprivileged()
     {
         if (m_wasRoot && (seteuid(0) != 0 || setegid(0) != 0))
             qFatal("cannot become root again");
     }
-    Q_DISABLE_COPY(Unprivileged)
 
     // False when the identity could not be dropped.
     bool isActive() const { return m_active; }
@@ -36,7 +34,7 @@ public:
 private:
     static constexpr uid_t nobody = 65534;
     const bool m_wasRoot = geteuid() == 0;
-    bool m_active;
+    const bool m_active = !m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0);
 };
 
 } // namespace TavTest
