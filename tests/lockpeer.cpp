@@ -15,7 +15,7 @@
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QCoreApplication::setApplicationName(args.value(1));
     std::cin.get();
@@ -23,5 +23,4 @@ int main(int argc, char *argv[])
         for (const QString &file : args.mid(3))
             std::cout << (pass < 2 ? TavShare::getLock(file) : int(TavShare::releaseLock(file))) << '\n';
     }
-    return 0;
 }

@@ -28,8 +28,6 @@ public:
     bool isActive() const { return m_active; }
     // Whether the current (effective) user may enter folder.
     static bool canEnter(const QByteArray &folder) { return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0; }
-    // The user a case runs as.
-    static uid_t user() { return geteuid() == 0 ? nobody : geteuid(); }
 
 private:
     static constexpr uid_t nobody = 65534;
