@@ -30,9 +30,8 @@ public:
     static bool canEnter(const QByteArray &folder) { return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0; }
 
 private:
-    static constexpr uid_t nobody = 65534;
     const bool m_wasRoot = geteuid() == 0;
-    const bool m_active = !m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0);
+    const bool m_active = !m_wasRoot || (setegid(65534) == 0 && seteuid(65534) == 0);
 };
 
 } // namespace TavTest
