@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-#ifndef UNPRIVILEGED_H
-#define UNPRIVILEGED_H
+#pragma once
 
 // Root passes every permission check, so a permission test runs its case as the
 // unprivileged user 65534 and becomes root again at the end of the scope. Any other user
@@ -19,35 +18,20 @@ namespace TavTest {
 class Unprivileged
 {
 public:
-    Unprivileged()
-        : m_wasRoot(geteuid() == 0)
-    {
-        m_active = !m_wasRoot || (setegid(nobody) == 0 && seteuid(nobody) == 0);
-    }
     ~Unprivileged()
     {
         if (m_wasRoot && (seteuid(0) != 0 || setegid(0) != 0))
             qFatal("cannot become root again");
     }
-    Unprivileged(const Unprivileged &) = delete;
-    Unprivileged &operator=(const Unprivileged &) = delete;
 
     // False when the identity could not be dropped.
     bool isActive() const { return m_active; }
     // Whether the current (effective) user may enter folder.
-    static bool canEnter(const QByteArray &folder)
-    {
-        return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0;
-    }
-    // The user a case runs as.
-    static uid_t user() { return geteuid() == 0 ? nobody : geteuid(); }
+    static bool canEnter(const QByteArray &folder) { return faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) == 0; }
 
 private:
-    static constexpr uid_t nobody = 65534;
-    const bool m_wasRoot;
-    bool m_active;
+    const bool m_wasRoot = geteuid() == 0;
+    const bool m_active = !m_wasRoot || (setegid(65534) == 0 && seteuid(65534) == 0);
 };
 
 } // namespace TavTest
-
-#endif // UNPRIVILEGED_H
