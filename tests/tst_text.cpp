@@ -109,18 +109,11 @@ private slots:
         const QString unlisted = "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, "
                                  "int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
         QTest::newRow("exponent, zeros dropped") << "120000" << 0 << 3 << false << "1.2e+05" << none << true;
-        QTest::newRow("limit 100, point dropped") << "100" << 2 << 2 << false << "100" << none << true;
-        QTest::newRow("by magnitude, negative small") << "-0.001" << 2 << 2 << false << "-1e-03" << none << true;
-        QTest::newRow("precision 0, no point") << "1234.7" << 1 << 0 << false << "1235" << none << true;
-        QTest::newRow("negative zero") << "-0" << 0 << 2 << true << "0.00e+00" << none << true;
-        QTest::newRow("three exponent digits") << "-1.5E100" << 0 << 1 << false << "-1.5e+100" << none << true;
-        // Exact binary ties round away from zero, where to_chars picks the even digit.
-        QTest::newRow("tie past 100") << "100.5" << 2 << 2 << true << "1.01e+02" << none << true;
-        QTest::newRow("tie at 2 decimals") << "0.125" << 1 << 2 << true << "0.13" << none << true;
+        // Exact binary ties round away from zero, where to_chars picks the even digit. The
+        // comparison with Qt's formatting below covers the rest of the plain path.
         QTest::newRow("tie, into the next exponent") << "-9.5" << 0 << 0 << false << "-1e+01" << none << true;
         // Left to Qt: what from_chars reads differently or not at all, and negative precisions.
         QTest::newRow("negative precision") << "1.5" << 0 << -1 << false << "1.50000e+00" << none << false;
-        QTest::newRow("blanks, tie") << " 2.5 " << 1 << 0 << false << "3" << none << false;
         QTest::newRow("minus inf") << "-inf" << 2 << 2 << false << "-inf" << none << false;
         QTest::newRow("longer than the plain path reads") << "1" + QString(200, '0') << 0 << 2 << false << "1e+200" << none << false;
         // The smallest subnormal has the longest exact expansion of any double, 1074 decimals
