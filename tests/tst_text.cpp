@@ -86,12 +86,13 @@ private slots:
             std::vector<int> permutation(size);
             std::iota(permutation.begin(), permutation.end(), 0);
             std::shuffle(permutation.begin(), permutation.end(), random);
-            QStringList entries, inverse(size);
+            QStringList entries;
+            std::vector<QString> inverse(size);
             for (int position = 0; position < size; ++position) {
                 entries << QString::number(permutation[position]);
                 inverse[permutation[position]] = QString::number(position);
             }
-            QCOMPARE(TavShare::getReverseMappingCode(entries.join(';')), inverse.join(';'));
+            QCOMPARE(TavShare::getReverseMappingCode(entries.join(';')), QStringList(inverse.cbegin(), inverse.cend()).join(';'));
         }
     }
 
