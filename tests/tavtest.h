@@ -39,35 +39,19 @@ inline QString storeFile()
     return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Zentrabio/Tavrelle.conf");
 }
 
-// Collects the debug messages written while it exists.
+// Collects the texts of the messages written while it exists.
 class MessageCapture
 {
 public:
-    struct Message {
-        QtMsgType type;
-        QString category;
-        QString text;
-    };
-
     MessageCapture() { s_current = this; m_previous = qInstallMessageHandler(&MessageCapture::handle); }
     ~MessageCapture() { qInstallMessageHandler(m_previous); s_current = nullptr; }
-    const QList<Message> &messages() const { return m_messages; }
-    QStringList texts() const
-    {
-        QStringList result;
-        for (const Message &message : m_messages)
-            result << message.text;
-        return result;
-    }
+    const QStringList &texts() const { return m_texts; }
 
 private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        s_current->m_messages.append({type, QString::fromLatin1(context.category), text});
-    }
+    static void handle(QtMsgType, const QMessageLogContext &, const QString &text) { s_current->m_texts.append(text); }
     static inline MessageCapture *s_current = nullptr;
     QtMessageHandler m_previous;
-    QList<Message> m_messages;
+    QStringList m_texts;
 };
 
 } // namespace TavTest

@@ -209,7 +209,6 @@ private Q_SLOTS:
         S::setSimulationWorkingDirectory(QStringLiteral("/work/a"), S::ModelFile, S::AppHalvex);
         QCOMPARE(stored(QStringLiteral("Halvex/SimulationWorkingDirectory/TavrelleModelFile")).toString(), QStringLiteral("/work/a"));
         QCOMPARE(S::getSimulationWorkingDirectory(S::ModelFile, S::AppHalvex), QStringLiteral("/work/a"));
-        QCOMPARE(S::getSimulationWorkingDirectory(S::GeometryFile, S::AppHalvex), QString());
         // Applications outside the enumeration share the values of AppShared.
         S::setSimulationWorkingDirectory(QStringLiteral("/work/b"), S::MultiImportFile, App(6));
         QCOMPARE(stored(QStringLiteral("SimulationWorkingDirectory/TavrelleMultiImportFile")).toString(), QStringLiteral("/work/b"));
