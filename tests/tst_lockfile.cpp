@@ -95,6 +95,7 @@ private slots:
         QTest::newRow("listed") << QByteArray("/a\n\n  @ \n") << false << model << 1 << QByteArray("/a\n\n  @ \n") << QString();
         QTest::newRow("release") << QByteArray("/x\n@\n/y\n\u00a0@\u00a0\n\n/z\n@") << true << model << 1 << QByteArray("/x\n/y\n/z")
                                  << QString();
+        QTest::newRow("release not listed") << QByteArray("/x\n") << true << model << 0 << QByteArray("/x\n") << QString();
         QTest::newRow("folder not writable") << QByteArray() << false << other << 3 << none << QString();
         QTest::newRow("read-only") << listed << false << m_model << 1 << none << QString();
         // Its file size limit lets the lock file not grow.
