@@ -195,10 +195,16 @@ std::optional<ValueType> knownValueType(const QString &key)
 QString closestKnownKey(const QString &key)
 {
     // In sorted order, so that of equally close keys the same one is named every time.
-    const QStringList candidates = knownSettingKeys();
-    return *std::min_element(candidates.begin(), candidates.end(), [&key](const QString &a, const QString &b) {
-        return editDistance(key, a) < editDistance(key, b);
-    });
+    QString closest;
+    int closestDistance = std::numeric_limits<int>::max();
+    for (const QString &candidate : knownSettingKeys()) {
+        const int distance = editDistance(key, candidate);
+        if (distance < closestDistance) {
+            closest = candidate;
+            closestDistance = distance;
+        }
+    }
+    return closest;
 }
 
 QStringList knownSettingKeys()

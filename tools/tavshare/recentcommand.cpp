@@ -19,9 +19,11 @@ Selection selection(const Invocation &invocation)
 {
     invocation.requiredApplicationName();
     Selection selected{*invocation.application(), {}};
-    const bool all = !invocation.isSet(QStringLiteral("type"));
+    std::optional<TavSettings::TavrelleFileType> only;
+    if (invocation.isSet(QStringLiteral("type")))
+        only = lookUp(fileTypes, QStringLiteral("file type"), invocation.value(QStringLiteral("type")));
     for (const auto &fileType : fileTypes) {
-        if (all || fileType.value == lookUp(fileTypes, QStringLiteral("file type"), invocation.value(QStringLiteral("type"))))
+        if (!only || fileType.value == *only)
             selected.fileTypes << fileType;
     }
     return selected;
