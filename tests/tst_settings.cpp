@@ -93,11 +93,7 @@ private Q_SLOTS:
         checkPreference<Type>(literal, Type(defaultValue), &S::getterPrefix##Stem, &S::set##Stem, CHECK_REMOVER_##remover(Stem));
         TAVSETTINGS_PREFERENCES(CHECK_PREFERENCE)
 
-        // What the suite's applications already rely on, misspelt keys included.
-        QCOMPARE(S::getLastScreenSize(S::AppOrbelle), QSize(1440, 900));
-        QCOMPARE(S::getSplineResolution(S::AppOrbelle), 500);
-        QCOMPARE(S::isPottsModelSecVisible(S::AppOrbelle), false);
-        QCOMPARE(S::getApplicationTitleType(S::AppOrbelle), 2);
+        // The keys the suite's stores already hold, misspellings included.
         S::setMoleculeTooltipsType(4, S::AppDornel);
         QCOMPARE(stored(QStringLiteral("Dornel/MoleculeTootipsType")).toInt(), 4);
         S::setSplineResolution(-7, S::AppShared);
