@@ -12,22 +12,26 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace TavTest {
 
 // Points XDG_CONFIG_HOME and TMPDIR at a fresh folder. Construct it before the
-// application object, since QSettings fixes the store's location at its first use.
+// application object, since QSettings fixes the store's location at its first use. The
+// temporary folder is shared like /tmp, so that a case may act there as another user.
 class Sandbox
 {
 public:
     Sandbox()
     {
-        QDir(m_root.path()).mkpath(QStringLiteral("config"));
-        QDir(m_root.path()).mkpath(QStringLiteral("tmp"));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome()));
-        qputenv("TMPDIR", QFile::encodeName(tempPath()));
+        const QString config = m_root.filePath(QStringLiteral("config")), temp = m_root.filePath(QStringLiteral("tmp"));
+        QDir().mkpath(config);
+        QDir().mkpath(temp);
+        ::chmod(QFile::encodeName(m_root.path()).constData(), 0711);
+        ::chmod(QFile::encodeName(temp).constData(), 01777);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        qputenv("TMPDIR", QFile::encodeName(temp));
     }
-    QString configHome() const { return m_root.filePath(QStringLiteral("config")); }
-    QString tempPath() const { return m_root.filePath(QStringLiteral("tmp")); }
 
 private:
     QTemporaryDir m_root;

@@ -55,20 +55,17 @@ private slots:
         writeFile(m_model, "<model/>");
         QVERIFY(QDir::setCurrent(m_files.path()) && QDir().mkpath(QStringLiteral("sub")));
         writeFile(m_files.filePath(QStringLiteral("line\nbreak.xml")), "<model/>");
-        // Let the unprivileged user of the failure cases reach the lock file and m_model.
-        QVERIFY(::chmod(QFile::encodeName(QFileInfo(QDir::tempPath()).path()).constData(), 0711) == 0);
+        // Let the unprivileged user of the failure cases reach m_model.
         QVERIFY(::chmod(QFile::encodeName(m_files.path()).constData(), 0755) == 0);
         // A write beyond the file size limit then fails instead of ending the process.
         std::signal(SIGXFSZ, SIG_IGN);
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0);
     }
 
-    // The temporary folder is shared like /tmp, so that the unprivileged user may make the lock file.
-    void init() { QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 01777) == 0); }
-
     void cleanup()
     {
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0);
+        QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 01777) == 0);
         QFile::remove(QFile::decodeName(m_lockFile));
     }
 

@@ -54,13 +54,6 @@ class TestRemoveDir : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        // Let the unprivileged user of the permission case reach the work folders.
-        const QByteArray temp = QFile::encodeName(QDir::tempPath());
-        QVERIFY(::chmod(temp + "/..", 0711) == 0 && ::chmod(temp, 0755) == 0);
-    }
-
     void init()
     {
         m_work.reset(new QTemporaryDir);
