@@ -2,11 +2,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 // A second process on the suite's preference store, driven by tst_settings:
-//   storepeer set-recent PATH...       stores the model-file list of the model editor
-//   storepeer get-recent               prints that list, one UTF-8 line per entry
-//   storepeer set-line-space N         stores the model editor's line space, another key
 //   storepeer add-recent MAX FILE...   waits for a line on standard input, then adds the
-//                                      files to that list one by one, keeping MAX entries
+//                                      files to the model editor's model-file list one by
+//                                      one, keeping MAX entries
+//   storepeer get-recent               prints that list, one UTF-8 line per entry
 //   storepeer empty-key                composes a key from an empty name (ends the process)
 
 #include "tavsettings_p.h"
@@ -22,19 +21,11 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     const QString command = args.value(0);
 
-    if (command == QLatin1String("set-recent")) {
-        TavSettings::setRecentTavrelleFileList(args.mid(1), TavSettings::ModelFile, TavSettings::AppOrbelle);
-        return 0;
-    }
     if (command == QLatin1String("get-recent")) {
         QTextStream out(stdout);
         const QStringList list = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
         for (const QString &entry : list)
             out << entry << '\n';
-        return 0;
-    }
-    if (command == QLatin1String("set-line-space")) {
-        TavSettings::setLineSpace(args.value(1).toInt(), TavSettings::AppOrbelle);
         return 0;
     }
     if (command == QLatin1String("add-recent")) {
@@ -51,6 +42,6 @@ int main(int argc, char *argv[])
         TavSettingsInternals::getKey(QString(), TavSettings::AppOrbelle);
         return 0;
     }
-    QTextStream(stderr) << "usage: storepeer set-recent PATH... | get-recent | set-line-space N | add-recent MAX FILE... | empty-key\n";
+    QTextStream(stderr) << "usage: storepeer add-recent MAX FILE... | get-recent | empty-key\n";
     return 2;
 }
