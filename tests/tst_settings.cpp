@@ -7,9 +7,6 @@
 #include <QProcess>
 #include <QSettings>
 
-#include <memory>
-#include <vector>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -245,33 +242,32 @@ private Q_SLOTS:
             QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
         const int additions = 50;
         QStringList expected;
-        std::vector<std::unique_ptr<QProcess>> processes;
-        for (const QString &adder : adders) {
+        QProcess processes[4];
+        for (int p = 0; p < 4; ++p) {
             QStringList files;
             // U+1F9EC needs a surrogate pair in UTF-16.
             for (int i = 0; i < additions; ++i)
-                files << makeFile(QStringLiteral("données/µm² → %1 🧬 %2.tav").arg(processes.size()).arg(i));
+                files << makeFile(QStringLiteral("données/µm² → %1 🧬 %2.tav").arg(p).arg(i));
             expected << files;
-            processes.push_back(std::make_unique<QProcess>());
-            processes.back()->start(adder, QStringList{QStringLiteral("add-recent"), QString::number(adders.size() * additions)} + files);
-            QVERIFY(processes.back()->waitForStarted());
+            processes[p].start(adders.at(p), QStringList{QStringLiteral("add-recent"), QString::number(4 * additions)} + files);
+            QVERIFY(processes[p].waitForStarted());
         }
-        // Released together, so that their additions overlap.
-        for (const auto &process : processes)
-            process->write("\n");
-        for (const auto &process : processes)
-            QVERIFY(process->waitForFinished() && process->exitCode() == 0);
-        expected.sort();
-        QStringList stored = S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle);
-        stored.sort();
-        QCOMPARE(stored, expected);
+        // Released together, so that their additions overlap. QProcess writes only from its
+        // event loop or a waitFor call.
+        for (QProcess &process : processes)
+            QVERIFY(process.write("\n") == 1 && process.waitForBytesWritten());
+        for (QProcess &process : processes)
+            QVERIFY(process.waitForFinished() && process.exitCode() == 0);
+        const auto sorted = [](QStringList list) {
+            list.sort();
+            return list;
+        };
+        QCOMPARE(sorted(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle)), sorted(expected));
         // And as the last adder's Qt version reads it.
         QProcess reader;
         reader.start(adders.last(), {QStringLiteral("get-recent")});
         QVERIFY(reader.waitForFinished() && reader.exitCode() == 0);
-        stored = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        stored.sort();
-        QCOMPARE(stored, expected);
+        QCOMPARE(sorted(QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)), sorted(expected));
     }
 };
 
