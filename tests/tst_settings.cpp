@@ -112,10 +112,10 @@ private Q_SLOTS:
     {
         QSettings raw(TavTest::storeFile(), QSettings::IniFormat);
         raw.setValue(QStringLiteral("Orbelle/LineSpace"), QStringLiteral("abc"));
-        raw.setValue(QStringLiteral("Orbelle/VisibleVtkAxisMarker"), QStringLiteral("abc"));
+        raw.setValue(QStringLiteral("Orbelle/PottsModelSecVisibleStatus"), QStringLiteral("abc"));
         raw.sync();
         QCOMPARE(S::getLineSpace(S::AppOrbelle), 0);
-        QCOMPARE(S::isVisibleVtkAxisMarker(S::AppOrbelle), true);
+        QCOMPARE(S::isPottsModelSecVisible(S::AppOrbelle), true);
     }
 
     // --- Recent files ---
