@@ -195,7 +195,7 @@ private slots:
             }
             QCOMPARE(outputs.count('0'), contested ? fileCount : 8 * fileCount);
             QCOMPARE(outputs.count('1'), contested ? 7 * fileCount : 16 * fileCount);
-            }
+        }
     }
 
 private:

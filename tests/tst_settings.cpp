@@ -99,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("SplineResoluition")).toInt(), -7);
     }
 
-    void derivedAnswers()
+    void readingBack()
     {
         // A stored (0, 0) is told from none.
         S::setLastScreenPos(QPoint(0, 0), S::AppPellaris);
@@ -109,11 +109,7 @@ private Q_SLOTS:
             S::setDisplayFullNameType(code, S::AppQuintara);
             QCOMPARE(S::displayFullName(S::AppQuintara), code == 0);
         }
-    }
-
-    // Values written by other means convert as QVariant converts them, not to the default.
-    void foreignValues()
-    {
+        // Values written by other means convert as QVariant converts them, not to the default.
         QSettings raw(TavTest::storeFile(), QSettings::IniFormat);
         raw.setValue(QStringLiteral("Orbelle/LineSpace"), QStringLiteral("abc"));
         raw.setValue(QStringLiteral("Orbelle/PottsModelSecVisibleStatus"), QStringLiteral("abc"));
