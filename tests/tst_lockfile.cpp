@@ -95,6 +95,7 @@ private slots:
         QTest::newRow("release not listed") << QByteArray("/x\n") << true << model << 0 << QByteArray("/x\n") << QString();
         QTest::newRow("folder not writable") << QByteArray() << false << other << 3 << none << QString();
         QTest::newRow("read-only") << listed << false << m_model << 1 << none << QString();
+        QTest::newRow("read-only, release") << listed << true << m_model << 0 << none << QString();
         // Its file size limit lets the lock file not grow.
         QTest::newRow("full") << listed << false << other << 3 << none << QString();
         // A path with a line break: its lines would name other files; taking this one would list m_model.
@@ -131,7 +132,7 @@ private slots:
         if (!before.isNull()) {
             writeFile(QFile::decodeName(m_lockFile), before.replace('@', m_model.toUtf8()));
             const bool roots = kind.startsWith(QLatin1String("root's"));
-            const mode_t mode = kind == QLatin1String("read-only") ? 0444 : roots ? 0600 : after.isNull() ? 0644 : 0666;
+            const mode_t mode = kind.startsWith(QLatin1String("read-only")) ? 0444 : roots ? 0600 : after.isNull() ? 0644 : 0666;
             const uid_t owner = kind == QLatin1String("uid 4242's") ? 4242 : roots ? 0 : m_user;
             QVERIFY(::chmod(m_lockFile.constData(), mode) == 0 && ::chown(m_lockFile.constData(), owner, gid_t(-1)) == 0);
             QVERIFY(!kind.startsWith(QLatin1String("sparse")) || ::truncate(m_lockFile.constData(), off_t(3) << 30) == 0);
