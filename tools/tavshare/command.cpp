@@ -30,6 +30,12 @@ QString applicationGroup(TavSettings::AppType appType)
     return key == TavSettingsKeys::keyRecentFilePath ? QString() : key.section(QLatin1Char('/'), 0, 0);
 }
 
+QString suiteSpelling(const QString &name)
+{
+    const std::optional<TavSettings::AppType> appType = find(applications, name);
+    return appType && *appType != TavSettings::AppShared ? applicationGroup(*appType) : name;
+}
+
 QCommandLineOption appOption(const QString &description)
 {
     return {QStringLiteral("app"), description + QStringLiteral(" Applications: ") + namesOf(applications) + QLatin1Char('.'), QStringLiteral("NAME")};

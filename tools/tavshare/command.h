@@ -96,6 +96,9 @@ extern const Named<TavSettings::TavrelleFileType> fileTypes[6];
 
 // The application's group in the preference store ("Orbelle"); empty for AppShared.
 QString applicationGroup(TavSettings::AppType appType);
+// name as the suite spells it: the group of one of its applications ("Orbelle" for
+// "ORBELLE"), any other name, "shared" included, as it stands.
+QString suiteSpelling(const QString &name);
 
 // --app NAME, --json and --dry-run; description says what --app means to the command,
 // and the names of the suite's applications are added to it.

@@ -23,15 +23,13 @@ namespace {
 QString lockFilePath(const Invocation &invocation)
 {
     const QString name = invocation.requiredApplicationName();
-    const std::optional<TavSettings::AppType> appType = find(applications, name);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         throw UsageError{QStringLiteral("'%1' is no application name").arg(name)};
-    if (appType == TavSettings::AppShared)
+    if (find(applications, name) == TavSettings::AppShared)
         throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
-    // The suite's applications as the suite spells them, other names as they stand.
-    return lockFilePathFor(appType ? applicationGroup(*appType) : name);
+    return lockFilePathFor(suiteSpelling(name));
 }
 
 // Opens the lock file at path. Nothing (no lock file, nothing locked) when it is not

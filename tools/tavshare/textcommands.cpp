@@ -75,11 +75,8 @@ void ack(const Invocation &invocation)
         for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
             bits |= lookUp(libraries, QStringLiteral("library"), name.trimmed());
     }
-    // One of the suite's applications as the suite spells it, any other name as it stands.
     const QString name = invocation.isSet(QStringLiteral("app")) ? invocation.value(QStringLiteral("app")) : QStringLiteral("tavshare");
-    const std::optional<TavSettings::AppType> appType = find(applications, name);
-    const QString appName = appType && *appType != TavSettings::AppShared ? applicationGroup(*appType) : name;
-    const QString text = TavShare::acknowledgements(appName, bits, invocation.isSet(QStringLiteral("experimental")));
+    const QString text = TavShare::acknowledgements(suiteSpelling(name), bits, invocation.isSet(QStringLiteral("experimental")));
     out() << text << (text.endsWith(QLatin1Char('\n')) ? "" : "\n");
 }
 
