@@ -68,8 +68,8 @@ private Q_SLOTS:
         TavSettings::setLineSpace(1, TavSettings::AppShared);
         const QStringList recent{m_gone, m_held, "/gone/2", m_files.path()};
         TavSettings::setRecentTavrelleFileList(recent, TavSettings::ModelFile, TavSettings::AppQuintara);
-        // Plain output must not hand a terminal the escape sequences an entry holds.
-        for (const QString &file : {m_held, m_gone, QStringLiteral("/gone\\\x1b[2J")})
+        // Output must not hand a terminal the escape sequences and direction controls an entry holds.
+        for (const QString &file : {m_held, m_gone, QStringLiteral("/gone\\\x1b[2J\u202e\u009b")})
             QVERIFY(append(lockFilePathFor("Quintara"), file));
     }
 
@@ -103,12 +103,15 @@ private Q_SLOTS:
         row("format", 0, "format --precision 2 -- -0.001", "-1e-03\n");
         row("show", 0, "settings show --app quintara",
             "Quintara/RecentFileList/TavrelleModelFile:\n    GONE\n    HELD\n    /gone/2\n    FILES\n");
-        row("locks", 0, "locks list --app QUINTARA", "HELD\nGONE  (missing)\n/gone\\\\\\x1b[2J  (missing)\n");
+        row("locks", 0, "locks list --app QUINTARA", "HELD\nGONE  (missing)\n/gone\\\\\\x1b[2J\\u202e\\x9b  (missing)\n");
+        row("locks as JSON", 0, "locks list --app quintara --json",
+            "[\n    {\n        \"exists\": true,\n        \"path\": \"HELD\"\n    },\n    {\n        \"exists\": false,\n        \"path\": \"GONE\"\n    },\n"
+            "    {\n        \"exists\": false,\n        \"path\": \"/gone\\\\\\u001b[2J\\u202e\\u009b\"\n    }\n]\n");
         row("unset", 0, "settings unset LineSpace --yes", "removed LineSpace (1 value)\n", "LineSpace");
         row("recent prune", 0, "recent prune --app quintara", "dropped model: GONE\ndropped model: /gone/2\n",
             "Quintara/RecentFileList/TavrelleModelFile=GONE|Quintara/RecentFileList/TavrelleModelFile=/gone/2");
-        row("locks prune dry run", 0, "locks prune --app quintara --dry-run", "would drop GONE\nwould drop /gone\\\\\\x1b[2J\n");
-        row("locks prune", 0, "locks prune --app quintara", "dropped GONE\ndropped /gone\\\\\\x1b[2J\n", "GONE|/gone\\\x1b[2J");
+        row("locks prune dry run", 0, "locks prune --app quintara --dry-run", "would drop GONE\nwould drop /gone\\\\\\x1b[2J\\u202e\\x9b\n");
+        row("locks prune", 0, "locks prune --app quintara", "dropped GONE\ndropped /gone\\\\\\x1b[2J\\u202e\\x9b\n", "GONE|/gone\\\x1b[2J\u202e\u009b");
         row("release gone file", 0, "locks release sub/../gone.tav --app quintara", "released GONE\n", "GONE");
     }
     void commands()

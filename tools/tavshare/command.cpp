@@ -58,6 +58,42 @@ void note(const QString &text)
     err << "tavshare: note: " << text << Qt::endl;
 }
 
+namespace {
+
+// The invisible characters that reverse or re-order how the text around them is shown:
+// the marks U+200E and U+200F, the embeddings and overrides U+202A to U+202E and the
+// isolates U+2066 to U+2069.
+bool isDirectionControl(char16_t c)
+{
+    return c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+}
+
+QString unicodeEscape(char16_t c)
+{
+    return QStringLiteral("\\u%1").arg(c, 4, 16, QLatin1Char('0'));
+}
+
+// JSON text in which the C1 controls and the direction controls are escaped as \u00XX
+// and \uXXXX. QJsonDocument writes them as they are, and a terminal or a viewer that
+// shows the JSON would act on them. Outside strings JSON holds only ASCII, so every such
+// character stands in a string, where its escape means the same.
+QString escapedJson(const QByteArray &utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t unicode = c.unicode();
+        if ((unicode >= 0x80 && unicode <= 0x9f) || isDirectionControl(unicode))
+            escaped += unicodeEscape(unicode);
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
 QString printable(const QString &text)
 {
     // The characters with an escape of their own, and the letter of each escape.
@@ -71,6 +107,8 @@ QString printable(const QString &text)
             shown.append(QLatin1Char('\\')).append(letters.at(escape));
         else if (c.category() == QChar::Other_Control)
             shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (isDirectionControl(c.unicode()))
+            shown += unicodeEscape(c.unicode());
         else
             shown += c;
     }
@@ -117,7 +155,7 @@ void Invocation::print(const QString &text, const QJsonValue &json) const
     if (!isSet(jsonOption))
         out() << text;
     else
-        out() << (json.isArray() ? QJsonDocument(json.toArray()) : QJsonDocument(json.toObject())).toJson(QJsonDocument::Indented);
+        out() << escapedJson((json.isArray() ? QJsonDocument(json.toArray()) : QJsonDocument(json.toObject())).toJson(QJsonDocument::Indented));
 }
 
 void Invocation::printDropped(const QStringList &dropped) const

@@ -41,8 +41,9 @@ void note(const QString &text);
 
 // The text as plain output shows it, so that what a file or the store holds cannot steer the
 // terminal: control characters become \t, \n, \r, \a, \b, \f, \v or else \xHH (ESC is
-// \x1b, the C1 controls \x80 to \x9f), and a backslash becomes \\, so that the escapes
-// cannot be mistaken for the text. JSON output needs none of this: it escapes by itself.
+// \x1b, the C1 controls \x80 to \x9f), the text-direction controls become \uHHHH (U+202E
+// is \u202e), and a backslash becomes \\, so that the escapes cannot be mistaken for the
+// text. JSON output escapes the C1 and text-direction controls as \u00HH and \uHHHH.
 QString printable(const QString &text);
 
 // The listed files of the list commands (recent files, lock entries), each on a line after
