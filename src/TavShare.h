@@ -186,7 +186,11 @@ public:
      *
      * Blank text gives an empty string; text that is no number comes back unchanged with
      * a debug message; another \a dataFormat logs and formats the text as it stands.
-     * A precision above 1074, the most decimals a double has, converts as 1074.
+     * Every precision gives the text of QString::number, zeros beyond the last digit of the
+     * double included, up to the precision where Qt's own conversion stops (Qt 6: below
+     * INT_MAX / 2; Qt 5: a text that fits one QString). With the zeros kept, a larger
+     * precision gives \a numberStr unchanged and a debug message, "Error 2 found at" and
+     * the precision.
      */
     static QString getScientificFormat(const QString &numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal);
 

@@ -11,12 +11,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
-// No double has more exact decimals than the smallest subnormal, 2^-1074. A larger
-// precision only makes QString::number pad with zeros, and one near INT_MAX would ask it
-// for gigabytes. All the cap leaves out is padding.
+// No double has more exact decimals than the smallest subnormal, 2^-1074: at a larger
+// precision QString::number only pads with zeros. No conversion is asked for more; the
+// padding is added here, which also spares a huge precision Qt's own conversion.
 constexpr int maxConversionPrecision = 1074;
 
 bool isBlank(const QString &text)
@@ -166,6 +167,40 @@ char *convertNumber(double value, Notation notation, int precision, char *text)
     return std::move(mantissaEnd, textEnd, digit + 1);
 }
 
+// Whether Qt converts a number at precision, to a text of length characters.
+bool withinQtLimits(qint64 length, int precision)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6's conversion aborts from a precision of INT_MAX / 2 on; its strings hold more.
+    Q_UNUSED(length);
+    return precision < std::numeric_limits<int>::max() / 2;
+#else
+    // A Qt 5 string is one allocation of at most INT_MAX bytes: a header, the characters
+    // and a terminating zero.
+    Q_UNUSED(precision);
+    return length <= (std::numeric_limits<int>::max() - qint64(sizeof(QArrayData))) / 2 - 1;
+#endif
+}
+
+// QString::number(value, format, precision) at any precision that Qt converts; a null
+// string beyond. Without padded, the zeros that a precision beyond maxConversionPrecision
+// adds are left out: they would be dropped again.
+QString numberText(double value, char format, int precision, bool padded)
+{
+    QString text = QString::number(value, format, qMin(precision, maxConversionPrecision));
+    const int padding = precision - maxConversionPrecision;
+    if (!padded || padding <= 0 || !std::isfinite(value))
+        return text;
+    if (!withinQtLimits(qint64(text.size()) + padding, precision))
+        return QString();
+    const int mantissaEnd = format == 'e' ? int(text.indexOf(QLatin1Char('e'))) : int(text.size());
+    QString result(text.size() + padding, Qt::Uninitialized);
+    QChar *out = std::copy(text.cbegin(), text.cbegin() + mantissaEnd, result.begin());
+    out = std::fill_n(out, padding, QLatin1Char('0'));
+    std::copy(text.cbegin() + mantissaEnd, text.cend(), out);
+    return result;
+}
+
 QChar *widen(const char *begin, const char *end, QChar *out)
 {
     for (const char *c = begin; c < end; ++c)
@@ -177,7 +212,8 @@ QChar *widen(const char *begin, const char *end, QChar *out)
 
 QString TavShareScientificFormat::formatPlainNumber(const QString &numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal)
 {
-    if (dataFormat < 0 || dataFormat > 2 || precision < 0)
+    // The zeros that pad a precision beyond the longest expansion are left to formatWithQt.
+    if (dataFormat < 0 || dataFormat > 2 || precision < 0 || (withZeroEndAfterDecimal && precision > maxConversionPrecision))
         return QString();
     double value = 0;
     if (!parsePlainNumber(numberStr, value))
@@ -216,25 +252,28 @@ QString TavShareScientificFormat::formatWithQt(const QString &numberStr, int dat
         return numberStr;
     }
 
-    const int conversionPrecision = qMin(precision, maxConversionPrecision);
     QString text;
     switch (dataFormat) {
     case 0:
-        text = QString::number(value, 'e', conversionPrecision);
+        text = numberText(value, 'e', precision, withZeroEndAfterDecimal);
         break;
     case 1:
-        text = QString::number(value, 'f', conversionPrecision);
+        text = numberText(value, 'f', precision, withZeroEndAfterDecimal);
         break;
     case 2: {
         const double magnitude = qAbs(value);
         const bool exponentForm = magnitude > 100.0 || magnitude < 0.01;
-        text = QString::number(value, exponentForm ? 'e' : 'f', conversionPrecision);
+        text = numberText(value, exponentForm ? 'e' : 'f', precision, withZeroEndAfterDecimal);
         break;
     }
     default:
         tavDebug() << "Error 1 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal) ";
         text = numberStr;
         break;
+    }
+    if (text.isNull()) {
+        tavDebug() << "Error 2 found at QString TavShare::getScientificFormat(const QString & numberStr, int dataFormat, int precision, bool withZeroEndAfterDecimal)" << precision;
+        return numberStr;
     }
 
     if (!withZeroEndAfterDecimal)

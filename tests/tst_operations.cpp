@@ -151,9 +151,15 @@ private slots:
         QTest::newRow("minus inf") << "-inf" << 2 << 2 << false << "-inf" << none << false;
         QTest::newRow("longer than the plain path reads") << "1" + QString(200, '0') << 0 << 2 << false << "1e+200" << none << false;
         // The smallest subnormal has the longest exact expansion of any double, 1074 decimals
-        // ending in 5. No precision, however large, may lose a digit of it, nor add one.
-        QTest::newRow("every digit of the smallest subnormal") << "4.9406564584124654e-324" << 1 << INT_MAX << true
+        // ending in 5. No precision, however large, may lose a digit of it; beyond, Qt pads
+        // with zeros, and so must the library, up to the precisions Qt converts.
+        QTest::newRow("every digit of the smallest subnormal") << "4.9406564584124654e-324" << 1 << INT_MAX << false
                                                                << QString::number(std::numeric_limits<double>::denorm_min(), 'f', 1074) << none << true;
+        QTest::newRow("padded beyond the longest expansion") << "-1.5" << 0 << 1500 << true << QString::number(-1.5, 'e', 1500) << none << false;
+        QTest::newRow("padded, fixed form") << "0.5" << 1 << 1075 << true << QString::number(0.5, 'f', 1075) << none << false;
+        QTest::newRow("beyond what Qt converts") << "1.5" << 1 << INT_MAX << true << "1.5"
+                                                 << "Error 2 found at QString TavShare::getScientificFormat(const QString & numberStr, "
+                                                    "int dataFormat, int precision, bool withZeroEndAfterDecimal) 2147483647" << false;
         QTest::newRow("blanks only") << "   " << 0 << 3 << false << "" << none << false;
         // No number: the text as it stands. An unlisted format trims the zeros of the text
         // itself, bounded by precision.
