@@ -118,6 +118,13 @@ private Q_SLOTS:
         raw.sync();
         QCOMPARE(S::getLineSpace(S::AppOrbelle), 0);
         QCOMPARE(S::isPottsModelSecVisible(S::AppOrbelle), true);
+        // The high half of a surrogate pair that ends one entry is not paired with the low
+        // half that starts the next: the store holds one U+1F9EC, the one stored.
+        const QStringList halves{QStringLiteral("a") + QChar(0xD83E), QChar(0xDDEC) + QStringLiteral("b"), QStringLiteral("🧬")};
+        S::setRecentTavrelleFileList(halves, S::ModelFile, S::AppDornel);
+        QFile store(TavTest::storeFile());
+        QVERIFY(store.open(QIODevice::ReadOnly));
+        QCOMPARE(store.readAll().count("\xF0\x9F\xA7\xAC"), 1);
     }
 
     // --- Recent files ---
