@@ -284,8 +284,9 @@ private Q_SLOTS:
         // event loop or a waitFor call.
         for (QProcess &process : processes)
             QVERIFY(process.write("\n") == 1 && process.waitForBytesWritten());
+        // Fifty processes one after the other take a while on a loaded machine.
         for (QProcess &process : processes)
-            QVERIFY(process.waitForFinished() && process.exitCode() == 0);
+            QVERIFY(process.waitForFinished(120000) && process.exitCode() == 0);
         const auto sorted = [](QStringList list) { list.sort(); return list; };
         QCOMPARE(sorted(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle)), sorted(expected));
         // And as the last adder's Qt version reads it.
