@@ -20,7 +20,8 @@
 namespace {
 
 // The store's file as QSettings names it. QSettings fixes the location at its first use
-// in a process, so asking it once is right for the life of the process.
+// in a process, so asking it once is right for the life of the process. (Asking reads
+// the store without the lock; the update that asks reads it again under the lock.)
 const QString &storeFile()
 {
     static const QString file = TavSettingsStore().fileName();
