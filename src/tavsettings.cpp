@@ -64,14 +64,17 @@ bool containsSetting(const QString &key)
     return TavSettingsStore().contains(key);
 }
 
+// Changes of every kind go through the update lock: QSettings writes back the whole
+// file, so a change of one key made on an outdated copy would undo the changes of others.
+
 void writeSetting(const QString &key, const QVariant &value)
 {
-    TavSettingsStore().setValue(key, value);
+    TavSettingsUpdate().setValue(key, value);
 }
 
 void removeSetting(const QString &key)
 {
-    TavSettingsStore().remove(key);
+    TavSettingsUpdate().remove(key);
 }
 
 QString TavSettings::getKey(const QString &keySrc, AppType appType)
@@ -95,5 +98,5 @@ QString TavSettings::getFileKey(const QString &keySrc, TavrelleFileType fileType
 
 void TavSettings::clearAllSettings()
 {
-    TavSettingsStore().clear();
+    TavSettingsUpdate().clear();
 }

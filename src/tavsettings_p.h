@@ -57,22 +57,35 @@ class QTextCodec;
 QTextCodec *storeCodec();
 #endif
 
-// The store opened for one read-change-write that no other process or thread going
-// through this class interleaves with. The constructor takes an exclusive lock on a file
-// beside the store, waiting a bounded time, and then re-reads the store; the destructor
-// writes the changes back before it releases the lock. QSettings' own "<store>.lock"
-// cannot serve: sync() holds it only while it merges and writes, not from a read to the
-// write that depends on it.
-class TavSettingsUpdate : public TavSettingsStore
+// The exclusive lock on a file beside the store, taken before the store is read for a
+// change and held until the change is written back; waits a bounded time. QSettings' own
+// "<store>.lock" cannot serve: sync() holds it only while it merges and writes, not from
+// a read to the write that depends on it.
+class TavSettingsUpdateLock
 {
-public:
-    TavSettingsUpdate();
-    ~TavSettingsUpdate();
+protected:
+    TavSettingsUpdateLock();
+    ~TavSettingsUpdateLock();
+    TavSettingsUpdateLock(const TavSettingsUpdateLock &) = delete;
+    TavSettingsUpdateLock &operator=(const TavSettingsUpdateLock &) = delete;
+
+    // To be called once the change is written back.
+    void saved();
 
 private:
     int m_lockDescriptor;
-    QByteArray m_storePath;
-    qint64 m_previousModification = -1;
+    qint64 m_readModification;
+};
+
+// The store opened for one change that no other process or thread going through this
+// class interleaves with: the store is read only once the lock is held, and the
+// destructor writes the change back before the lock goes. Every change the library and
+// its tool make goes through it.
+class TavSettingsUpdate : private TavSettingsUpdateLock, public TavSettingsStore
+{
+public:
+    TavSettingsUpdate() = default;
+    ~TavSettingsUpdate();
 };
 
 // The value under key converted to T, or fallback when the store has no such key.

@@ -5,18 +5,23 @@
 
 #include <QTextCodec>
 
+#include <utility>
+
 // Qt 5 writes each value of an INI file one UTF-16 unit at a time, every unit through its
-// own call of the file's codec without a conversion state. Qt's UTF-8 codec cannot encode
-// half of a surrogate pair on its own and drops it, so every character above U+FFFF
-// vanished from the whole store at the next save of any key, whichever Qt had stored it.
-// This codec is UTF-8 except that a high surrogate ending a stateless call is held back
-// and encoded together with the low surrogate the next call brings: the file gets the
-// same four bytes that Qt 6 writes.
+// own call of the file's codec without a conversion state, each call handed the unit's
+// place in the value's own buffer. Qt's UTF-8 codec cannot encode half of a surrogate
+// pair on its own and drops it, so every character above U+FFFF vanished from the whole
+// store at the next save of any key, whichever Qt had stored it. This codec is UTF-8
+// except that a call ending in a high surrogate looks at the unit after it in the same
+// buffer (the value's next unit, or the NUL that ends every QString's data): a low
+// surrogate there is encoded with it, giving the four bytes that Qt 6 writes, and the
+// call for that very unit then writes nothing. Nothing is held from one value to the
+// next: a high surrogate that ends a value is dropped as Qt's own codec drops it.
 
 namespace {
 
-// The calls of one write come from the thread that writes the file.
-thread_local QChar heldHighSurrogate;
+// The low surrogate encoded already, which the next call of this thread brings.
+thread_local const QChar *encodedLowSurrogate = nullptr;
 
 class SurrogatePairingUtf8Codec : public QTextCodec
 {
@@ -36,24 +41,13 @@ protected:
     {
         if (state)
             return m_utf8->fromUnicode(in, length, state);
-
-        QByteArray bytes;
-        if (!heldHighSurrogate.isNull()) {
-            if (length > 0 && in->isLowSurrogate()) {
-                const QChar pair[2] = {heldHighSurrogate, *in};
-                bytes = m_utf8->fromUnicode(pair, 2);
-                ++in;
-                --length;
-            }
-            // Without its low half the high one is dropped, as Qt's own codec drops it.
-            heldHighSurrogate = QChar();
-        }
-        if (length > 0 && in[length - 1].isHighSurrogate()) {
-            heldHighSurrogate = in[length - 1];
+        if (std::exchange(encodedLowSurrogate, nullptr) == in && length > 0) {
+            ++in;
             --length;
         }
-        bytes += m_utf8->fromUnicode(in, length);
-        return bytes;
+        if (length > 0 && in[length - 1].isHighSurrogate() && in[length].isLowSurrogate())
+            encodedLowSurrogate = in + length++;
+        return m_utf8->fromUnicode(in, length);
     }
 
 private:

@@ -37,17 +37,14 @@ QStringList TavSettings::getRecentTavrelleFileList(TavrelleFileType fileType, Ap
     return readSetting(getFileKey(keyRecentFileList, fileType, appType), QStringList());
 }
 
-// Every change of a recent list goes through TavSettingsUpdate, so that an addition in
-// one process never brings back what another replaced or cleared meanwhile.
-
 void TavSettings::setRecentTavrelleFileList(const QStringList &list, TavrelleFileType fileType, AppType appType)
 {
-    TavSettingsUpdate().setValue(getFileKey(keyRecentFileList, fileType, appType), list);
+    writeSetting(getFileKey(keyRecentFileList, fileType, appType), list);
 }
 
 void TavSettings::clearRecentTavrelleFileList(TavrelleFileType fileType, AppType appType)
 {
-    TavSettingsUpdate().remove(getFileKey(keyRecentFileList, fileType, appType));
+    removeSetting(getFileKey(keyRecentFileList, fileType, appType));
 }
 
 bool TavSettings::addRecentFileToTavrelleFileList(const QString &file, TavrelleFileType fileType, AppType appType, int maxCount)
@@ -63,6 +60,8 @@ bool TavSettings::addRecentFileToTavrelleFileList(const QString &file, TavrelleF
 
     const QString entry = info.absoluteFilePath();
     const QString key = getFileKey(keyRecentFileList, fileType, appType);
+    // Read under the lock, so that an addition in one process never brings back what
+    // another added, replaced or cleared meanwhile.
     TavSettingsUpdate store;
     QStringList list = store.value(key).toStringList();
     list.removeAll(entry);

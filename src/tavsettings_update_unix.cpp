@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -18,12 +19,14 @@
 
 namespace {
 
-// The lock file is made for its user alone, in the user's own configuration folder, and
-// each process holds it for one write of the store. That write ends in two disk flushes,
-// which on a busy machine take tens of milliseconds, so a few processes adding in a loop
-// can keep one waiting for seconds.
-// Wait as long as QSettings waits for its own lock before it declares that lock stale.
-constexpr std::chrono::seconds updateLockWait{30};
+// The store's file as QSettings names it. QSettings fixes the location at its first use
+// in a process, so asking it once is right for the life of the process. (Asking reads
+// the store without the lock; the update that asks reads it again under the lock.)
+const QString &storeFile()
+{
+    static const QString file = TavSettingsStore().fileName();
+    return file;
+}
 
 int openLockFile(const QByteArray &path)
 {
@@ -32,73 +35,98 @@ int openLockFile(const QByteArray &path)
     return ::open(path.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
 }
 
-// A descriptor holding the exclusive flock on the update lock file of storeFile, or -1.
-int lockUpdates(const QString &storeFile)
+using Clock = std::chrono::steady_clock;
+
+// When this process last let go of the lock. Waiters poll for it, so a process that
+// changes the store again at once would take it before any of them and, changing in a
+// loop, starve them; it leaves them a few of their polls first.
+std::atomic<Clock::time_point> lastRelease{Clock::time_point()};
+constexpr std::chrono::milliseconds courtesy{3};
+
+// A descriptor holding the exclusive flock on the update lock file of the store, or -1.
+// The wait is the library's usual one: most changes come from the GUI thread, and a
+// holder that keeps the lock for longer is stopped or hung rather than writing.
+int lockUpdates()
 {
-    const QByteArray path = QFile::encodeName(storeFile + QLatin1String(".update.lock"));
+    const QByteArray path = QFile::encodeName(storeFile() + QLatin1String(".update.lock"));
     int descriptor = openLockFile(path);
     // A user's first preference: QSettings creates the store's folder only when it writes.
-    if (descriptor < 0 && errno == ENOENT && QDir().mkpath(QFileInfo(storeFile).absolutePath()))
+    if (descriptor < 0 && errno == ENOENT && QDir().mkpath(QFileInfo(storeFile()).absolutePath()))
         descriptor = openLockFile(path);
     if (descriptor < 0)
         return -1;
+    std::this_thread::sleep_until(lastRelease.load() + courtesy);
     struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || !lockExclusively(descriptor, updateLockWait)) {
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || !lockExclusively(descriptor)) {
         ::close(descriptor);
         return -1;
     }
     return descriptor;
 }
 
-// The modification time of the file at path in nanoseconds, or -1.
-qint64 modifiedNsecs(const QByteArray &path)
-{
-    struct stat status;
-    if (::stat(path.constData(), &status) != 0)
-        return -1;
-    return qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-}
+constexpr qint64 nsecsPerMsec = 1000000;
 
-// QSettings takes a file for unchanged while its size and its modification time in
-// milliseconds are. Were an update to keep both, a process that had read the store just
-// before would go on with the old content, and its next update would undo this one. So
-// a write that landed in the millisecond of the one before (previous, in nanoseconds)
-// has its time set again once that millisecond is over. Where file times advance in
-// coarser steps than that, the very same time comes back and it takes a few rounds; the
-// wait is bounded all the same. The time is never set ahead of the clock: a later write
-// could then land on a time another process has already seen.
-void moveModificationPast(const QByteArray &path, qint64 previous)
+// The store file's modification time in the milliseconds that QSettings compares, after
+// moving it, where needed, to a millisecond after floor; file systems that keep coarser
+// times get the next time they can hold. -1 when there is no store file; the time as it
+// stands when no later one can be set.
+qint64 modificationAfter(qint64 floor)
 {
-    const qint64 nsecsPerMsec = 1000000;
-    for (int round = 0; round < 20; ++round) {
-        const qint64 modified = modifiedNsecs(path);
-        if (previous < 0 || modified < 0 || modified / nsecsPerMsec != previous / nsecsPerMsec)
-            return;
-        std::this_thread::sleep_for(std::chrono::nanoseconds(nsecsPerMsec - modified % nsecsPerMsec));
-        ::utimensat(AT_FDCWD, path.constData(), nullptr, 0);
+    const int descriptor = ::open(QFile::encodeName(storeFile()).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    qint64 modified = -1;
+    for (const qint64 step : {0, 1, 1000, 2000}) {
+        const qint64 wanted = floor + step;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(wanted / 1000), long(wanted % 1000 * nsecsPerMsec)}};
+        struct stat status;
+        if ((step > 0 && ::futimens(descriptor, times) != 0) || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+            break;
+        modified = qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / nsecsPerMsec;
+        if (modified > floor)
+            break;
     }
+    ::close(descriptor);
+    return modified;
 }
 
 } // namespace
 
-TavSettingsUpdate::TavSettingsUpdate()
-    // Without the lock (a store folder that cannot be written, or a process that holds the
-    // lock for longer than any write takes) the change goes ahead unserialised, as it did
-    // before the lock existed: at worst a concurrent change is lost, whereas refusing would
-    // make the suite silently stop remembering files for as long as the lock is blocked.
-    : m_lockDescriptor(lockUpdates(fileName()))
-    , m_storePath(QFile::encodeName(fileName()))
+// QSettings takes its cached copy of a file for current while the file's size and
+// modification time in milliseconds are those it noted, and it notes them after reading:
+// a read that overlaps a save keeps the old content under the new file's marks. Nor do
+// the file's marks differ for two saves of equal size in one millisecond. So, with the
+// lock held and no store object of this update opened yet, the file's time is moved past
+// every time it had before, which makes every cached copy in this process out of date;
+// the store is then read (or, for a copy other objects hold open, read again) from the
+// file that nobody else changes until the lock goes. The save that follows gets a time
+// later still, so that the times of the file only ever grow from one update to the next.
+TavSettingsUpdateLock::TavSettingsUpdateLock()
+    // Without the lock (a store folder that cannot be written, or a holder that does not
+    // let go) the change goes ahead unserialised, as it did before the lock existed: at
+    // worst a concurrent change is lost, whereas refusing would make the suite silently
+    // stop remembering files for as long as the lock is blocked.
+    : m_lockDescriptor(lockUpdates())
+    // Past the time the file has now, and so past every time it had.
+    , m_readModification(modificationAfter(modificationAfter(-1)))
 {
-    m_previousModification = modifiedNsecs(m_storePath);
-    // The store was read before the lock was ours; take in what others wrote meanwhile.
-    sync();
+}
+
+TavSettingsUpdateLock::~TavSettingsUpdateLock()
+{
+    if (m_lockDescriptor >= 0) {
+        ::close(m_lockDescriptor);
+        lastRelease = Clock::now();
+    }
+}
+
+void TavSettingsUpdateLock::saved()
+{
+    modificationAfter(m_readModification);
 }
 
 TavSettingsUpdate::~TavSettingsUpdate()
 {
     sync();
-    if (m_lockDescriptor >= 0) {
-        moveModificationPast(m_storePath, m_previousModification);
-        ::close(m_lockDescriptor);
-    }
+    saved();
 }

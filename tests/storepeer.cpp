@@ -5,12 +5,15 @@
 //   storepeer add-recent MAX FILE...   waits for a line on standard input, then adds the
 //                                      files to the model editor's model-file list one by
 //                                      one, keeping MAX entries
+//   storepeer hold-update              takes the lock of store updates, says "held" and
+//                                      keeps it until its input ends
 //   storepeer get-recent               prints that list, one UTF-8 line per entry
 //   storepeer empty-key                composes a key from an empty name (ends the process)
 
 #include "tavsettings_p.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTextStream>
 
 #include <cstdio>
@@ -38,10 +41,31 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
+    if (command == QLatin1String("add-apart")) {
+        std::getchar();
+        for (const QString &file : args.mid(2)) {
+            // With no input the peer's wait for a line ends at once.
+            QProcess adder;
+            adder.setStandardInputFile(QProcess::nullDevice());
+            adder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            adder.start(app.applicationFilePath(), {QStringLiteral("add-recent"), args.value(1), file});
+            if (!adder.waitForFinished() || adder.exitStatus() != QProcess::NormalExit || adder.exitCode() != 0)
+                return 1;
+        }
+        return 0;
+    }
+    if (command == QLatin1String("hold-update")) {
+        const TavSettingsUpdate update;
+        std::puts("held");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
     if (command == QLatin1String("empty-key")) {
         TavSettingsInternals::getKey(QString(), TavSettings::AppOrbelle);
         return 0;
     }
-    QTextStream(stderr) << "usage: storepeer add-recent MAX FILE... | get-recent | empty-key\n";
+    QTextStream(stderr) << "usage: storepeer add-recent|add-apart MAX FILE... | hold-update | get-recent | empty-key\n";
     return 2;
 }

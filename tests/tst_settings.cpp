@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <csignal>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +118,13 @@ private Q_SLOTS:
         raw.sync();
         QCOMPARE(S::getLineSpace(S::AppOrbelle), 0);
         QCOMPARE(S::isPottsModelSecVisible(S::AppOrbelle), true);
+        // The high half of a surrogate pair that ends one entry is not paired with the low
+        // half that starts the next: the store holds one U+1F9EC, the one stored.
+        const QStringList halves{QStringLiteral("a") + QChar(0xD83E), QChar(0xDDEC) + QStringLiteral("b"), QStringLiteral("🧬")};
+        S::setRecentTavrelleFileList(halves, S::ModelFile, S::AppDornel);
+        QFile store(TavTest::storeFile());
+        QVERIFY(store.open(QIODevice::ReadOnly));
+        QCOMPARE(store.readAll().count("\xF0\x9F\xA7\xAC"), 1);
     }
 
     // --- Recent files ---
@@ -205,8 +214,9 @@ private Q_SLOTS:
     }
 
     // Whatever stands where the lock beside the store belongs (a dangling link, a FIFO) is
-    // neither followed nor waited on; the addition goes ahead without the lock.
-    void plantedUpdateLock()
+    // neither followed nor waited on, and a holder that does not let go (stopped) is waited
+    // on for a bounded time: the addition goes ahead without the lock.
+    void obstaclesToTheUpdateLock()
     {
         const QByteArray lockPath = QFile::encodeName(TavTest::storeFile() + QStringLiteral(".update.lock"));
         const QByteArray target = QFile::encodeName(m_files.filePath(QStringLiteral("planted")));
@@ -220,24 +230,42 @@ private Q_SLOTS:
         }
         ::unlink(lockPath.constData());
         QVERIFY(!QFile::exists(QFile::decodeName(target)));
+
+        QProcess holder;
+        holder.start(QStringLiteral(STOREPEER), {QStringLiteral("hold-update")});
+        QVERIFY(holder.waitForReadyRead() && holder.readLine() == "held\n");
+        QVERIFY(::kill(pid_t(holder.processId()), SIGSTOP) == 0);
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(S::addRecentFileToTavrelleFileList(model, S::ModelFile, S::AppDornel, 5));
+        // Generous: what matters is that it is not the half minute a write may take.
+        QVERIFY2(waited.elapsed() < 15000, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(S::getRecentTavrelleFileList(S::ModelFile, S::AppDornel), QStringList{model});
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
     }
 
     // --- One store for every process and both Qt versions ---
 
     // Processes add to one list at the same time. Each addition rewrites the whole store,
     // so that every process writes again what the others wrote: none of the additions is
-    // lost, and no name beyond ASCII changes, whichever Qt version reads the list.
+    // lost, and no name beyond ASCII changes, whichever Qt version reads the list. The
+    // adders keep on adding, or each addition is made by a process of its own, which reads
+    // the store afresh every time.
     void concurrentAdditions_data()
     {
         QTest::addColumn<QStringList>("adders");
+        QTest::addColumn<QString>("command");
         const QString self = QStringLiteral(STOREPEER);
         const QString peer = QStringLiteral(PEER_STOREPEER);
-        QTest::newRow("this build") << QStringList{self, self, self, self};
-        QTest::newRow("both Qt versions") << QStringList{self, peer, self, peer};
+        QTest::newRow("this build") << QStringList{self, self, self, self} << "add-recent";
+        QTest::newRow("both Qt versions") << QStringList{self, peer, self, peer} << "add-recent";
+        QTest::newRow("a process per addition") << QStringList{self, self, self, self} << "add-apart";
     }
     void concurrentAdditions()
     {
         QFETCH(QStringList, adders);
+        QFETCH(QString, command);
         if (adders.contains(QString()))
             QSKIP("No storepeer of the other Qt version given (configure with -DTAVSHARE_PEER_STOREPEER=...)");
         const int additions = 50;
@@ -249,15 +277,16 @@ private Q_SLOTS:
             for (int i = 0; i < additions; ++i)
                 files << makeFile(QStringLiteral("données/µm² → %1 🧬 %2.tav").arg(p).arg(i));
             expected << files;
-            processes[p].start(adders.at(p), QStringList{QStringLiteral("add-recent"), QString::number(4 * additions)} + files);
+            processes[p].start(adders.at(p), QStringList{command, QString::number(4 * additions)} + files);
             QVERIFY(processes[p].waitForStarted());
         }
         // Released together, so that their additions overlap. QProcess writes only from its
         // event loop or a waitFor call.
         for (QProcess &process : processes)
             QVERIFY(process.write("\n") == 1 && process.waitForBytesWritten());
+        // Fifty processes one after the other take a while on a loaded machine.
         for (QProcess &process : processes)
-            QVERIFY(process.waitForFinished() && process.exitCode() == 0);
+            QVERIFY(process.waitForFinished(120000) && process.exitCode() == 0);
         const auto sorted = [](QStringList list) { list.sort(); return list; };
         QCOMPARE(sorted(S::getRecentTavrelleFileList(S::ModelFile, S::AppOrbelle)), sorted(expected));
         // And as the last adder's Qt version reads it.

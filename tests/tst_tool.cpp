@@ -183,6 +183,43 @@ private Q_SLOTS:
         QFile::remove(folder);
     }
 
+    // The tool changes a recent list while the application adds to it: the outcome is
+    // that of the additions made before the change, the change, then the others. The
+    // application never brings back what the tool removed.
+    void changesWhileTheApplicationAdds_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QStringList>("changed");
+        QTest::newRow("set") << "settings set Orbelle/RecentFileList/TavrelleModelFile /set" << QStringList{"/set"};
+        QTest::newRow("unset") << "settings unset RecentFileList/TavrelleModelFile --app orbelle --yes" << QStringList();
+        QTest::newRow("reset") << "settings reset --app orbelle --yes" << QStringList();
+    }
+    void changesWhileTheApplicationAdds()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QStringList, changed);
+        QStringList files;
+        for (int i = 0; i < 100; ++i) {
+            files << m_files.filePath(QString("added%1").arg(i));
+            QVERIFY(QFile(files.last()).open(QIODevice::WriteOnly));
+        }
+        for (int round = 0; round < 10; ++round) {
+            TavSettings::setRecentTavrelleFileList({m_held, m_gone}, TavSettings::ModelFile, TavSettings::AppOrbelle);
+            QProcess tool;
+            tool.start(QStringLiteral(TAVSHARE_TOOL), arguments.split(' '));
+            QVERIFY(tool.waitForStarted());
+            QStringList added;
+            while (added.size() < files.size() && !tool.waitForFinished(0)) {
+                added.prepend(files.at(added.size()));
+                QVERIFY(TavSettings::addRecentFileToTavrelleFileList(added.first(), TavSettings::ModelFile, TavSettings::AppOrbelle, 1000));
+            }
+            QVERIFY((tool.state() == QProcess::NotRunning || tool.waitForFinished()) && tool.exitCode() == 0);
+            const QStringList list = TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle);
+            const qsizetype after = list.size() - changed.size();
+            QVERIFY2(after >= 0 && list == added.mid(0, after) + changed, qPrintable(list.join(' ')));
+        }
+    }
+
     void locksWaitForTheApplicationsLock()
     {
         // While a process of the application holds the lock file (here: this one), a

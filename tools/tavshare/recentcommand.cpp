@@ -51,15 +51,17 @@ void prune(const Invocation &invocation)
     const Selection selected = selection(invocation);
     StoreChange change;
     QStringList dropped;
-    for (const auto &fileType : selected.fileTypes) {
-        const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType.value, selected.appType);
+    {
         // One read-change-write under the lock the applications take for their own
-        // changes of the list, so that a file they add meanwhile is not lost.
+        // changes of the lists, so that a file they add meanwhile is not lost.
         TavSettingsUpdate store;
-        const QStringList entries = store.value(key).toStringList();
-        const QStringList kept = existingPaths(entries, dropped, QLatin1String(fileType.name) + QStringLiteral(": "));
-        if (!invocation.isSet(dryRunOption) && kept.size() != entries.size())
-            store.setValue(key, kept);
+        for (const auto &fileType : selected.fileTypes) {
+            const QString key = TavSettingsInternals::getFileKey(TavSettingsKeys::keyRecentFileList, fileType.value, selected.appType);
+            const QStringList entries = store.value(key).toStringList();
+            const QStringList kept = existingPaths(entries, dropped, QLatin1String(fileType.name) + QStringLiteral(": "));
+            if (!invocation.isSet(dryRunOption) && kept.size() != entries.size())
+                store.setValue(key, kept);
+        }
     }
     if (!invocation.isSet(dryRunOption) && !dropped.isEmpty())
         change.confirm();

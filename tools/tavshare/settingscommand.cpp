@@ -6,6 +6,8 @@
 #include "command.h"
 #include "preferences.h"
 
+#include <utility>
+
 namespace Tool {
 namespace {
 
@@ -100,11 +102,16 @@ void unset(const Invocation &invocation)
 {
     const QString key = storeKey(invocation);
     requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(key));
-    const int count = int(keysBelow(key).size()) + (containsSetting(key) ? 1 : 0);
-    if (count == 0)
-        throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
     StoreChange change;
-    removeSetting(key);
+    int count = 0;
+    {
+        // Counted in the same change, so that the count is of what went.
+        TavSettingsUpdate store;
+        count = int(keysBelow(key).size()) + (store.contains(key) ? 1 : 0);
+        if (count == 0)
+            throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
+        store.remove(key);
+    }
     change.confirm();
     out() << QStringLiteral("removed %1 (%2 value%3)\n").arg(key).arg(count).arg(count == 1 ? "" : "s");
 }
@@ -119,16 +126,21 @@ void reset(const Invocation &invocation)
     requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(name));
 
     StoreChange change;
-    const QStringList keys = appType ? applicationKeys(*appType) : TavSettingsStore().allKeys();
-    // An application's group goes in one piece; the shared values lie side by side with
-    // the groups and go one by one.
-    if (!appType)
-        TavSettingsInternals::clearAllSettings();
-    else if (!group.isEmpty())
-        removeSetting(group);
-    else
-        for (const QString &key : keys)
-            removeSetting(key);
+    QStringList keys;
+    {
+        // One change, so that a stuck holder of the update lock delays it once.
+        TavSettingsUpdate store;
+        keys = appType ? applicationKeys(*appType) : store.allKeys();
+        // An application's group goes in one piece; the shared values lie side by side
+        // with the groups and go one by one.
+        if (!appType)
+            store.clear();
+        else if (!group.isEmpty())
+            store.remove(group);
+        else
+            for (const QString &key : std::as_const(keys))
+                store.remove(key);
+    }
     change.confirm();
     out() << QStringLiteral("removed %1 (%2)\n").arg(name).arg(keys.size());
 }
