@@ -27,12 +27,15 @@ void reportFailure(const char *where, const char *what, const QString &lockFileP
         tavDebug().noquote() << reason;
 }
 
+// Why the library refused to read or to rewrite the lock file, if it did.
 QString refusalOf(const LockFileHandle &lockFile)
 {
-    return lockFile.status() == LockFileHandle::Refused ? QStringLiteral("The lock file ") + lockFile.refusal() : QString();
+    if (lockFile.status() == LockFileHandle::CannotOpen || lockFile.refusal().isEmpty())
+        return QString();
+    return QStringLiteral("The lock file ") + lockFile.refusal();
 }
 
-const char unlistablePath[] = "A path with a line break cannot be listed in a lock file";
+const char unlistablePath[] = "A path with a line break or an unpaired surrogate cannot be listed in a lock file";
 
 // The UTF-8 bytes of one entry. Entries are handled as bytes so that a lock file of a
 // thousand entries costs no thousand string allocations per call.
@@ -131,7 +134,7 @@ LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
 
 bool LockFileHandle::canList(const QString &entry)
 {
-    return !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r'));
+    return !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r')) && entry.isValidUtf16();
 }
 
 QStringList LockFileHandle::entries() const
@@ -212,7 +215,7 @@ int TavShare::getLock(const QString &file)
     case LockFileHandle::WriteFailed:
         break;
     }
-    reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath);
+    reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath, refusalOf(lockFile));
     return 3;
 }
 
@@ -224,7 +227,7 @@ bool TavShare::releaseLock(const QString &file)
 
     const QString entry = fileInfo.absoluteFilePath();
     const QString lockFilePath = getLockFilePath();
-    // Such an entry cannot have been written; its lines would name other files.
+    // Such an entry cannot have been written: its bytes would name other files.
     if (!LockFileHandle::canList(entry)) {
         reportFailure("Error found at TavShare::releaseLock(const QString & file) 2", cantOpenFile, lockFilePath, QLatin1String(unlistablePath));
         return false;

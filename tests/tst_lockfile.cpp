@@ -99,7 +99,7 @@ private slots:
         // Its file size limit lets the lock file not grow.
         QTest::newRow("full") << listed << false << other << 3 << none << QString();
         // A path with a line break: its lines would name other files; taking this one would list m_model.
-        const QString unlistable = QStringLiteral("A path with a line break cannot be listed in a lock file");
+        const QString unlistable = QStringLiteral("A path with a line break or an unpaired surrogate cannot be listed in a lock file");
         QTest::newRow("carriage return") << listed << false << m_files.filePath(QStringLiteral("x\r")) + m_model << 3 << none << unlistable;
         QTest::newRow("line feed") << listed << true << m_files.filePath(QStringLiteral("line\nbreak.xml")) << 0 << none << unlistable;
         // Refused lock files: neither read (a planted entry would count) nor written.
