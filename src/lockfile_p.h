@@ -56,7 +56,8 @@ public:
 
     // Whether entry can stand in a lock file: one with a line feed or carriage return
     // would be read back as other entries, or not at all, and one with an unpaired
-    // surrogate would be written as another path (with "?" in its place).
+    // surrogate would be written as another path (with "?" in its place). Nor can one of
+    // more than maximumSize bytes: no lock file holds it.
     static bool canList(const QString &entry);
 
     LockFileHandle(const QString &path, OpenMode mode);
