@@ -380,12 +380,18 @@ private:
     // What the library must give where the reference gave reference, for a call on file
     // and a lock file that held previous (null: none). The deliberate differences:
     // - A path with a line break, an unpaired surrogate or more than 16 MiB: the reference
-    //   writes lines that name other files, or "?" for the surrogate, so that "/a/\ud800"
-    //   and "/a/\ud801" are one entry. The library takes no such path (3) and releases none
-    //   that exists (false), with a reason, and leaves the lock file alone.
+    //   writes lines that name other files, or the path with its surrogate replaced or
+    //   dropped, so that "/a/\ud800" and "/a/\ud801" are one entry. The library takes no
+    //   such path (3) and releases none that exists (false), with a reason, and leaves the
+    //   lock file alone.
     // - A lock file that would grow beyond 16 MiB: the library reads no such file, so every
     //   later call would fail until the file is deleted by hand. It refuses to take the
     //   path (3), with a reason, and leaves the lock file as it was.
+    // Not generated here: bytes that are not UTF-8, in a line that starts and ends in ASCII,
+    // stay as they are where text reading rewrites them as U+FFFD (decoding every line
+    // would cost a long list more than its read and rewrite; another program's entry keeps
+    // its bytes), and a lock file that opens with a UTF-16 or UTF-32 byte order mark is
+    // read as UTF-8 all the same.
     // Attack cases (another thing at the lock file's path, another user's or a shared file,
     // a file over the cap) are rows of takeAndRelease.
     static Outcome expected(const Outcome &reference, bool release, const QString &file, const QByteArray &previous)
