@@ -216,9 +216,10 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
     m_descriptor = openExisting(nativePath, &m_writable);
     m_error = m_writable ? 0 : errno;
     struct stat status;
-    // An open may fail for want of descriptors or memory as well: then whether the file
-    // is there at all tells a file that cannot be created from one that cannot be read.
-    const bool missing = m_descriptor < 0 && (m_error == ENOENT || (!standsAt(nativePath, &status) && errno == ENOENT));
+    // An open may fail for want of descriptors or memory as well: whether anything stands
+    // at the path tells a file that cannot be created from one that cannot be read. A
+    // path that cannot even be looked up names no file either.
+    const bool missing = m_descriptor < 0 && !standsAt(nativePath, &status);
     bool created = false;
     if (missing && mode == CreateIfMissing) {
         m_descriptor = createExclusively(nativePath);

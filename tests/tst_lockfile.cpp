@@ -148,6 +148,7 @@ private slots:
         // An application name with a NUL names a lock file that cannot exist, not the one cut at the NUL.
         QTest::newRow("NUL in application name") << QByteArray() << false << model << 3 << 1 << none << QString();
         QTest::newRow("NUL in application name, release") << QByteArray() << true << model << 0 << 4 << none << QString();
+        QTest::newRow("long application name") << QByteArray() << false << model << 3 << 1 << none << QString();
         // Deliberately unlike the plain algorithm, which would write what it reads back
         // otherwise, or read what it lets others plant.
         // A path that UTF-8 cannot hold would be written as "/a/?", and so be listed by any other such path.
@@ -227,6 +228,8 @@ private slots:
         QVERIFY(kind != QLatin1String("full") || ::setrlimit(RLIMIT_FSIZE, &full) == 0);
         if (kind.startsWith(QLatin1String("NUL")))
             QCoreApplication::setApplicationName(QStringLiteral("lock") + QChar(0) + QStringLiteral("app"));
+        if (kind == QLatin1String("long application name"))
+            QCoreApplication::setApplicationName(QString(300, QLatin1Char('a')));
 
         TavTest::MessageCapture capture;
         int actual;
@@ -335,7 +338,7 @@ private slots:
         QTest::addColumn<int>("ones");
         QTest::newRow("own files") << 8 << 200 << false << QStringLiteral("ttr") << 0 << 8 * 200 << 16 * 200;
         QTest::newRow("same files") << 8 << 200 << true << QStringLiteral("t") << 0 << 200 << 7 * 200;
-        QTest::newRow("busy, long list") << 16 << 20 << false << QStringLiteral("p") << 30000 << 16 * 20 << 16 * 20;
+        QTest::newRow("busy, long list") << 16 << 20 << false << QStringLiteral("p") << 100000 << 16 * 20 << 16 * 20;
     }
 
     void processes()
