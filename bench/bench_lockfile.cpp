@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
-// Taking and releasing a lock against a lock file of 1,000 entries, beside its floor:
-// the same two reads and rewrites of that file with plain POSIX calls. And the lock and
-// release pairs per second that eight processes of one application achieve together.
+// Taking and releasing a lock against a lock file of 1,000 and of 100,000 entries, beside
+// its floor: the same two reads and rewrites of that file with plain POSIX calls. And the
+// lock and release pairs per second that eight processes of one application achieve
+// together.
 
 #include "TavShare.h"
 
@@ -23,6 +24,7 @@
 namespace {
 
 const int listedEntries = 1000;
+const int longList = 100000;
 const int processCount = 8;
 const int pairsPerProcess = 200;
 
@@ -64,7 +66,7 @@ private:
 
 void BM_LockAndRelease(benchmark::State &state)
 {
-    const LockFileFixture fixture(listedEntries, 1);
+    const LockFileFixture fixture(int(state.range(0)), 1);
     const QString file = fixture.files().first();
     for (auto _ : state) {
         if (TavShare::getLock(file) != 0 || !TavShare::releaseLock(file)) {
@@ -73,7 +75,7 @@ void BM_LockAndRelease(benchmark::State &state)
         }
     }
 }
-BENCHMARK(BM_LockAndRelease)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LockAndRelease)->ArgName("entries")->Arg(listedEntries)->Arg(longList)->Unit(benchmark::kMicrosecond);
 
 // One read and rewrite with nothing but POSIX calls. The library writes first and then
 // cuts the file to length; truncating first is the textbook order (and on ext4 the slower
@@ -100,10 +102,10 @@ bool readAndRewrite(const char *path, const QByteArray &newContent, bool truncat
 
 void BM_PlainReadAndRewriteTwice(benchmark::State &state)
 {
-    const LockFileFixture fixture(listedEntries, 1);
+    const LockFileFixture fixture(int(state.range(0)), 1);
     const QByteArray path = QFile::encodeName(TavShare::getLockFilePath());
     const QByteArray locked = fixture.content() + '\n' + QFile::encodeName(fixture.files().first());
-    const bool truncateFirst = state.range(0) != 0;
+    const bool truncateFirst = state.range(1) != 0;
     for (auto _ : state) {
         if (!readAndRewrite(path.constData(), locked, truncateFirst) || !readAndRewrite(path.constData(), fixture.content(), truncateFirst)) {
             state.SkipWithError("read or rewrite failed");
@@ -111,7 +113,10 @@ void BM_PlainReadAndRewriteTwice(benchmark::State &state)
         }
     }
 }
-BENCHMARK(BM_PlainReadAndRewriteTwice)->ArgName("truncateFirst")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainReadAndRewriteTwice)
+    ->ArgNames({"entries", "truncateFirst"})
+    ->ArgsProduct({{listedEntries, longList}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 
 // Eight processes each take and release 200 files of their own on one lock file that
 // starts with range(0) entries. Items per second are lock and release pairs.

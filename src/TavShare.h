@@ -105,8 +105,8 @@ public:
      * release any entry, and a crashed one leaves its entries behind (the tavshare tool's
      * "locks prune" drops those of files that are gone). Each change is one
      * read-and-rewrite under an exclusive flock on the lock file, so concurrent processes
-     * lose no update; a process that holds the flock for more than a few seconds makes
-     * the lock file count as unreadable.
+     * lose no update; a process that holds the flock for more than a few seconds without
+     * writing the lock file makes it count as unreadable.
      * @{
      */
 
@@ -119,9 +119,11 @@ public:
      * The file itself need not exist. A link or non-regular file at the lock file's path
      * counts as a lock file that cannot be read. So do, with a third debug message naming
      * the reason, a lock file of another user, one that another process holds for more
-     * than a few seconds and one larger than 16 MiB. A path with a line feed or carriage
-     * return cannot be listed: 3, and the lock file is not touched. On 2 and 3 nothing
-     * changed, and a pair of debug messages tells why.
+     * than a few seconds without writing it and one larger than 16 MiB. A path with a line
+     * feed, carriage return or unpaired surrogate, or one longer than 16 MiB, cannot be
+     * listed, nor is one added that would make the lock file larger than 16 MiB: 3, with a
+     * third message, and the lock file is not touched. On 2 and 3 nothing changed, and a
+     * pair of debug messages tells why.
      *
      * \retval 0 it was added: the caller holds the lock
      * \retval 1 it was listed already, by this process or another; nothing changed
@@ -134,8 +136,8 @@ public:
      * Removes every line naming the absolute path of \a file from the lock file.
      *
      * False when \a file does not exist on disk (its entry stays), is not listed, has a
-     * line break in its path, or the lock file cannot be read (as for getLock()) or
-     * rewritten; the last three write debug messages.
+     * path that cannot be listed (as for getLock()), or the lock file cannot be read (as
+     * for getLock()) or rewritten; the last three write debug messages.
      */
     static bool releaseLock(const QString &file);
 

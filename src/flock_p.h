@@ -17,4 +17,10 @@ constexpr std::chrono::milliseconds defaultLockWait{3000};
 // or with the errno of the failing call.
 bool lockExclusively(int descriptor, std::chrono::milliseconds timeout = defaultLockWait);
 
+// As lockExclusively, but timeout bounds one hold during which the file's size and
+// modification time stay as they are: while the holders keep rewriting the file, the wait
+// goes on. Meant for a file only the user may write, whose busy writers are the user's own
+// processes; a holder that does not let go, or only reads, still ends the wait.
+bool lockExclusivelyWhileWritten(int descriptor, std::chrono::milliseconds timeout = defaultLockWait);
+
 #endif // FLOCK_P_H

@@ -8,18 +8,24 @@
 #include <thread>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 
-bool lockExclusively(int descriptor, std::chrono::milliseconds timeout)
+namespace {
+
+// Polls for the flock until timeout has passed since the start or since the last time
+// progressed() returned true.
+template <typename Progressed>
+bool pollForLock(int descriptor, std::chrono::milliseconds timeout, Progressed progressed)
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + timeout;
+    Clock::time_point deadline = Clock::now() + timeout;
     // flock has no timeout of its own: poll, starting fast because the usual holder keeps
     // the lock for microseconds, and backing off so a long holder costs little. But not
     // far: a process that takes the lock again right after releasing it wins against
-    // every sleeper, and with pauses of 20 ms busy processes of one application starved
-    // each other past the bound on a loaded machine.
-    std::chrono::microseconds pause{50};
-    const std::chrono::microseconds longestPause{1000};
+    // every sleeper, so a long pause would let busy processes starve the sleepers.
+    const std::chrono::microseconds shortestPause{50};
+    const std::chrono::microseconds longestPause{500};
+    std::chrono::microseconds pause = shortestPause;
     for (;;) {
         if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
             return true;
@@ -28,11 +34,40 @@ bool lockExclusively(int descriptor, std::chrono::milliseconds timeout)
         if (errno != EWOULDBLOCK)
             return false;
         const Clock::time_point now = Clock::now();
-        if (now >= deadline) {
+        if (progressed()) {
+            deadline = now + timeout;
+            pause = shortestPause;
+        } else if (now >= deadline) {
             errno = EWOULDBLOCK;
             return false;
         }
         std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, longestPause);
     }
+}
+
+} // namespace
+
+bool lockExclusively(int descriptor, std::chrono::milliseconds timeout)
+{
+    return pollForLock(descriptor, timeout, [] { return false; });
+}
+
+bool lockExclusivelyWhileWritten(int descriptor, std::chrono::milliseconds timeout)
+{
+    // Size and modification time change only through a write, which takes write access:
+    // a reader of another user cannot fake progress. The ctime could be moved by anyone
+    // who may make a hard link to the file.
+    struct stat seen;
+    if (::fstat(descriptor, &seen) != 0)
+        return false;
+    return pollForLock(descriptor, timeout, [descriptor, &seen] {
+        struct stat now;
+        if (::fstat(descriptor, &now) != 0)
+            return false;
+        const bool written = now.st_size != seen.st_size || now.st_mtim.tv_sec != seen.st_mtim.tv_sec
+            || now.st_mtim.tv_nsec != seen.st_mtim.tv_nsec;
+        seen = now;
+        return written;
+    });
 }

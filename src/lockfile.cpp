@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -27,12 +28,15 @@ void reportFailure(const char *where, const char *what, const QString &lockFileP
         tavDebug().noquote() << reason;
 }
 
+// Why the library refused to read or to rewrite the lock file, if it did.
 QString refusalOf(const LockFileHandle &lockFile)
 {
-    return lockFile.status() == LockFileHandle::Refused ? QStringLiteral("The lock file ") + lockFile.refusal() : QString();
+    if (lockFile.status() == LockFileHandle::CannotOpen || lockFile.refusal().isEmpty())
+        return QString();
+    return QStringLiteral("The lock file ") + lockFile.refusal();
 }
 
-const char unlistablePath[] = "A path with a line break cannot be listed in a lock file";
+const char unlistablePath[] = "A path with a line break, an unpaired surrogate or more than 16 MiB cannot be listed in a lock file";
 
 // The UTF-8 bytes of one entry. Entries are handled as bytes so that a lock file of a
 // thousand entries costs no thousand string allocations per call.
@@ -54,15 +58,32 @@ bool isAscii(char c)
     return static_cast<unsigned char>(c) < 0x80;
 }
 
+const Line byteOrderMark = "\xef\xbb\xbf";
+
+// The entry of a line that ends in a character beyond ASCII, whose white space QString
+// knows, or that holds a carriage return, which text reading drops wherever it stands.
+QByteArray entryOf(Line line)
+{
+    QByteArray bytes(line.data(), int(line.size()));
+    bytes.truncate(int(std::remove(bytes.begin(), bytes.end(), '\r') - bytes.begin()));
+    // QString::fromUtf8 would drop a byte order mark that starts the line.
+    const bool marked = asLine(bytes).substr(0, byteOrderMark.size()) == byteOrderMark;
+    const QString text = marked ? QChar(0xfeff) + QString::fromUtf8(bytes.mid(int(byteOrderMark.size()))) : QString::fromUtf8(bytes);
+    return text.trimmed().toUtf8();
+}
+
 // Calls use(entry, inContent) for every entry of content in order: each line, cut at
 // "\n" only as QTextStream::readLine does, trimmed of white space, unless that leaves it
-// empty. A line that starts or ends in a character beyond ASCII goes through QString,
-// which knows the white space of Unicode; inContent is then false, as the entry lives in
-// a buffer of its own until use returns. Any other line is used in place, byte for byte.
+// empty. A line that starts or ends in a character beyond ASCII, or holds a carriage
+// return, goes through entryOf; inContent is then false, as the entry lives in a buffer
+// of its own until use returns. Any other line is used in place, byte for byte.
 template <typename Use>
 void forEachEntry(const QByteArray &content, Use use)
 {
     Line rest = asLine(content);
+    // A byte order mark at the start tells the encoding; it is no part of the first line.
+    if (rest.substr(0, byteOrderMark.size()) == byteOrderMark)
+        rest.remove_prefix(byteOrderMark.size());
     for (;;) {
         const size_t lineEnd = rest.find('\n');
         Line line = rest.substr(0, lineEnd);
@@ -70,11 +91,11 @@ void forEachEntry(const QByteArray &content, Use use)
             line.remove_prefix(1);
         while (!line.empty() && isAsciiSpace(line.back()))
             line.remove_suffix(1);
-        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()))) {
+        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()) && line.find('\r') == Line::npos)) {
             if (!line.empty())
                 use(line, true);
         } else {
-            const QByteArray trimmed = QString::fromUtf8(line.data(), int(line.size())).trimmed().toUtf8();
+            const QByteArray trimmed = entryOf(line);
             if (!trimmed.isEmpty())
                 use(asLine(trimmed), false);
         }
@@ -131,7 +152,9 @@ LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
 
 bool LockFileHandle::canList(const QString &entry)
 {
-    return !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r'));
+    // At most three bytes of UTF-8 for one UTF-16 unit.
+    const bool fits = entry.size() <= maximumSize / 3 || entry.toUtf8().size() <= maximumSize;
+    return fits && !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r')) && entry.isValidUtf16();
 }
 
 QStringList LockFileHandle::entries() const
@@ -212,7 +235,7 @@ int TavShare::getLock(const QString &file)
     case LockFileHandle::WriteFailed:
         break;
     }
-    reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath);
+    reportFailure("Error found at bool TavShare::getLock(const QString & file) 3", cantOpenFile, lockFilePath, refusalOf(lockFile));
     return 3;
 }
 
@@ -224,7 +247,7 @@ bool TavShare::releaseLock(const QString &file)
 
     const QString entry = fileInfo.absoluteFilePath();
     const QString lockFilePath = getLockFilePath();
-    // Such an entry cannot have been written; its lines would name other files.
+    // Such an entry cannot have been written: its bytes would name other files.
     if (!LockFileHandle::canList(entry)) {
         reportFailure("Error found at TavShare::releaseLock(const QString & file) 2", cantOpenFile, lockFilePath, QLatin1String(unlistablePath));
         return false;

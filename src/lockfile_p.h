@@ -22,12 +22,13 @@
  *
  * The file stands in a folder every user may write to, so the constructor also refuses
  * (Refused) a file that belongs to another user, one whose flock another process holds
- * for longer than a few seconds and one larger than maximumSize. A file it creates is the
- * user's alone (mode 0600); from one of the user's own files that group or others may
- * write it takes those permissions away before reading it.
+ * for a few seconds without writing it, and one larger than maximumSize; nor does it write
+ * a file larger than that. A file it creates is the user's alone (mode 0600); from one of
+ * the user's own files that group or others may write it takes those permissions away
+ * before reading it.
  *
- * Content: UTF-8 text, one absolute path per line; a path with a line break cannot be
- * listed (see canList). An entry is a line trimmed of white space; empty lines are no
+ * Content: UTF-8 text, one absolute path per line; a path with a line break or one that
+ * UTF-8 cannot hold cannot be listed (see canList). An entry is a line trimmed of white space; empty lines are no
  * entries. A rewrite writes the entries joined by "\n", with no line feed after the last,
  * and so drops the empty lines and the trimmed white space. Entries are compared exactly,
  * as UTF-8.
@@ -54,7 +55,9 @@ public:
     static constexpr qint64 maximumSize = 16 * 1024 * 1024;
 
     // Whether entry can stand in a lock file: one with a line feed or carriage return
-    // would be read back as other entries, or not at all.
+    // would be read back as other entries, or not at all, and one with an unpaired
+    // surrogate would be written as another path (with "?" in its place). Nor can one of
+    // more than maximumSize bytes: no lock file holds it.
     static bool canList(const QString &entry);
 
     LockFileHandle(const QString &path, OpenMode mode);
@@ -66,13 +69,14 @@ public:
     enum Outcome {
         Rewritten,  // the file holds the new list
         Unchanged,  // nothing to do; the file was not touched
-        WriteFailed // see rewrite()
+        WriteFailed // see rewrite(); the file was not touched
     };
 
     Status status() const { return m_status; }
     // Why the file was Refused, to follow "The lock file": "belongs to user alice", "is
-    // held by another process" or "is larger than 16 MiB"; or why it is CannotOpen for
-    // what it is: "is not a regular file", "has more than one name". Else empty.
+    // held by another process" or "is larger than 16 MiB"; why a rewrite was refused:
+    // "would grow larger than 16 MiB"; or why it is CannotOpen for what it is: "is not a
+    // regular file", "has more than one name". Else empty.
     QString refusal() const { return m_refusal; }
     // The errno of the system call that failed last: why the file could not be created or
     // opened, why it may only be read, or why a rewrite failed. 0 when no call failed,
@@ -81,7 +85,8 @@ public:
     // The entries in file order; empty unless status() is Open.
     QStringList entries() const;
     // Replaces the whole list by entries. False when the file is not Open, may only be
-    // read, or cannot be written; it then keeps its content.
+    // read, would grow larger than maximumSize, or cannot be written; it then keeps its
+    // content.
     bool rewrite(const QStringList &entries);
     // Adds entry after the others, unless it is listed already (Unchanged).
     Outcome append(const QString &entry);

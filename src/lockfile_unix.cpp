@@ -33,9 +33,21 @@ const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 const mode_t ownerOnly = S_IRUSR | S_IWUSR;
 const mode_t writableByOthers = S_IWGRP | S_IWOTH;
 
+// A name with a NUL cannot stand in a folder; handed to a system call it would be cut
+// short there and name another file.
+bool isFileName(const QByteArray &path)
+{
+    return !path.contains('\0');
+}
+
 // Leaves in errno why the file is not writable, if it is not.
 int openExisting(const QByteArray &path, bool *writable)
 {
+    *writable = false;
+    if (!isFileName(path)) {
+        errno = ENOENT;
+        return -1;
+    }
     int descriptor = ::open(path.constData(), O_RDWR | safeOpenFlags);
     *writable = descriptor >= 0;
     if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
@@ -50,9 +62,23 @@ int openExisting(const QByteArray &path, bool *writable)
 
 int createExclusively(const QByteArray &path)
 {
+    if (!isFileName(path)) {
+        errno = EINVAL;
+        return -1;
+    }
     // O_EXCL fails on anything at the path, a dangling link included, so nothing is
     // ever created through a link.
     return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | safeOpenFlags, ownerOnly);
+}
+
+// What stands at path itself, a link not followed; false with errno as lstat leaves it.
+bool standsAt(const QByteArray &path, struct stat *status)
+{
+    if (!isFileName(path)) {
+        errno = ENOENT;
+        return false;
+    }
+    return ::lstat(path.constData(), status) == 0;
 }
 
 // "belongs to user alice", or "belongs to uid 1234" for a user without a name.
@@ -66,9 +92,9 @@ QString belongsTo(uid_t user)
     return QStringLiteral("belongs to uid ") + QString::number(user);
 }
 
-QString tooLarge()
+QString largerThanMaximum()
 {
-    return QStringLiteral("is larger than %1 MiB").arg(LockFileHandle::maximumSize / (1024 * 1024));
+    return QStringLiteral("larger than %1 MiB").arg(LockFileHandle::maximumSize / (1024 * 1024));
 }
 
 // Reads the whole file, or one byte more than LockFileHandle::maximumSize of it. sizeHint
@@ -125,10 +151,11 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
     // Before the lock is taken: reading a huge file would keep every other process
     // waiting for it.
     if (status.st_size > LockFileHandle::maximumSize) {
-        *reason = tooLarge();
+        *reason = QStringLiteral("is ") + largerThanMaximum();
         return LockFileHandle::Refused;
     }
-    if (!lockExclusively(descriptor)) {
+    // Only the user's own processes write the file, and each of them is served in turn.
+    if (!lockExclusivelyWhileWritten(descriptor)) {
         if (errno != EWOULDBLOCK) {
             *error = errno;
             return LockFileHandle::CannotOpen;
@@ -141,7 +168,7 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
         return LockFileHandle::CannotOpen;
     }
     if (content->size() > LockFileHandle::maximumSize) {
-        *reason = tooLarge();
+        *reason = QStringLiteral("is ") + largerThanMaximum();
         return LockFileHandle::Refused;
     }
     return LockFileHandle::Open;
@@ -188,8 +215,13 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
     const QByteArray nativePath = QFile::encodeName(path);
     m_descriptor = openExisting(nativePath, &m_writable);
     m_error = m_writable ? 0 : errno;
+    struct stat status;
+    // An open may fail for want of descriptors or memory as well: whether anything stands
+    // at the path tells a file that cannot be created from one that cannot be read. A
+    // path that cannot even be looked up names no file either.
+    const bool missing = m_descriptor < 0 && !standsAt(nativePath, &status);
     bool created = false;
-    if (m_descriptor < 0 && m_error == ENOENT && mode == CreateIfMissing) {
+    if (missing && mode == CreateIfMissing) {
         m_descriptor = createExclusively(nativePath);
         m_writable = created = m_descriptor >= 0;
         m_error = created ? 0 : errno;
@@ -203,26 +235,32 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
     }
     if (m_descriptor < 0) {
         // Another user's file that we may not even open: say whose it is.
-        struct stat status;
-        if (m_error == EACCES && ::lstat(nativePath.constData(), &status) == 0 && status.st_uid != ::geteuid()) {
+        if (m_error == EACCES && standsAt(nativePath, &status) && status.st_uid != ::geteuid()) {
             m_refusal = belongsTo(status.st_uid);
             return Refused;
         }
         return CannotOpen;
     }
-    const Status status = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal, &m_error);
-    if (status != Open) {
+    const Status opened = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal, &m_error);
+    if (opened != Open) {
         ::close(m_descriptor);
         m_descriptor = -1;
         m_content.clear();
     }
-    return status;
+    return opened;
 }
 
 bool LockFileHandle::replaceContent(const QByteArray &content)
 {
     if (!m_writable)
         return false;
+    // A file this large would be refused by every later call, and only deleting it by
+    // hand would help; so it is not written.
+    if (content.size() > maximumSize) {
+        m_refusal = QStringLiteral("would grow ") + largerThanMaximum();
+        m_error = EFBIG;
+        return false;
+    }
     if (writeChanges(m_descriptor, m_content, content)) {
         m_content = content;
         return true;

@@ -3,9 +3,9 @@
 
 // A second process for tst_lockfile: lockpeer APP PASSES FILE... runs under the
 // application name APP in the temporary folder it inherits and waits for a byte on
-// standard input, so that the test can let all its peers go at once. Then it takes each
-// FILE, in a second pass takes each again, in a third releases each, and prints one
-// result a line (releaseLock's as 0 or 1).
+// standard input, so that the test can let all its peers go at once. Then it makes one
+// pass over the FILEs for each letter of PASSES: "t" takes each, "r" releases each, "p"
+// takes and releases each in turn. It prints one result a line (releaseLock's as 0 or 1).
 
 #include "TavShare.h"
 
@@ -19,8 +19,12 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     QCoreApplication::setApplicationName(args.value(1));
     std::cin.get();
-    for (int pass = 0; pass < args.value(2).toInt(); ++pass) {
-        for (const QString &file : args.mid(3))
-            std::cout << (pass < 2 ? TavShare::getLock(file) : int(TavShare::releaseLock(file))) << '\n';
+    for (const QChar pass : args.value(2)) {
+        for (const QString &file : args.mid(3)) {
+            if (pass != QLatin1Char('r'))
+                std::cout << TavShare::getLock(file) << '\n';
+            if (pass != QLatin1Char('t'))
+                std::cout << int(TavShare::releaseLock(file)) << '\n';
+        }
     }
 }
