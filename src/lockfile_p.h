@@ -28,10 +28,10 @@
  * before reading it.
  *
  * Content: UTF-8 text, one absolute path per line; a path with a line break or one that
- * UTF-8 cannot hold cannot be listed (see canList). An entry is a line trimmed of white space; empty lines are no
- * entries. A rewrite writes the entries joined by "\n", with no line feed after the last,
- * and so drops the empty lines and the trimmed white space. Entries are compared exactly,
- * as UTF-8.
+ * UTF-8 cannot hold cannot be listed (see canList). An entry is a line trimmed of white
+ * space; empty lines are no entries. A rewrite writes the entries joined by "\n", with no
+ * line feed after the last, and so drops the empty lines and the trimmed white space.
+ * Entries are compared exactly, as UTF-8.
  *
  * Used by TavShare::getLock and TavShare::releaseLock, and by tools that list or prune
  * an application's lock file (lockFilePathFor() names it).
