@@ -66,46 +66,30 @@ QByteArray entriesBelow(const QByteArray &root)
 }
 
 // A tree below top/ from a fixed seed, as makeEntries reads it: names in mixed case and
-// beyond ASCII, some not UTF-8; files, folders (often nested in the newest), links to
-// files inside and outside the tree, dangling links, FIFOs and hidden entries.
+// beyond ASCII, some not UTF-8; files, folders (often nested in the newest), FIFOs, hidden
+// entries, dangling links and links to files inside and outside the tree.
 QByteArray generatedTree(quint32 seed, int count, QByteArray *someFolder)
 {
     static const char *const names[] = {"a", "A", "b", "B", "zz", "Zz", "zZ", "ZZ", "x1", "x10", "x2", "é", "É", "ß", "SS",
                                         "İ", "ǅ", "ǆ", "𐐀", "𐐨", "\xff", "caf\xe9", ".h", "\xef\xbb\xbf" "bom"};
+    static const char *const kinds[] = {"", "", "", "/", "/", " (fifo)", " -> nowhere", " -> "};
     QRandomGenerator random(seed);
-    QByteArrayList entries{"outside/kept.txt"}, folders{"top/"}, files;
+    QByteArrayList entries{"outside/kept.txt"}, folders{"top/"}, files{"outside/kept.txt"};
     QSet<QByteArray> taken;
     for (int i = 0; i < count; ++i) {
-        const QByteArray &folder = random.bounded(2) ? folders.last() : folders.at(random.bounded(folders.size()));
-        const QByteArray path = folder + names[random.bounded(int(std::size(names)))];
+        const QByteArray path = (random.bounded(2) ? folders.last() : folders.at(random.bounded(folders.size())))
+            + names[random.bounded(int(std::size(names)))];
+        QByteArray kind = kinds[random.bounded(int(std::size(kinds)))];
         if (taken.contains(path))
             continue;
         taken << path;
-        switch (random.bounded(10)) {
-        case 0:
-        case 1:
-            folders << path + '/';
-            entries << path + '/';
-            break;
-        case 2:
-            entries << path + " (fifo)";
-            break;
-        case 3:
-            entries << path + " -> nowhere";
-            break;
-        case 4:
-            entries << path + " -> outside/kept.txt";
-            break;
-        case 5:
-            if (!files.isEmpty()) {
-                entries << path + " -> " + files.at(random.bounded(files.size()));
-                break;
-            }
-            Q_FALLTHROUGH();
-        default:
+        if (kind == " -> ")
+            kind += files.at(random.bounded(files.size()));
+        else if (kind == "/")
+            folders << path + kind;
+        else if (kind.isEmpty())
             files << path;
-            entries << path;
-        }
+        entries << path + kind;
     }
     *someFolder = folders.at(random.bounded(folders.size()));
     return entries.join('|');
@@ -215,7 +199,7 @@ private slots:
     void matchesReference_data()
     {
         QTest::addColumn<QByteArray>("tree");
-        QTest::addColumn<QByteArray>("locked");
+        QTest::addColumn<QByteArray>("locked"); // also unreadable with " (unreadable)"
         QTest::addColumn<QString>("differs"); // why, if the library differs
         QTest::newRow("files and folders") << QByteArray("top/a|top/sub/deeper/b|top/empty/|top/Modèle µm/d e|top/café") << QByteArray() << QString();
         QTest::newRow("entries that stay")
@@ -232,6 +216,8 @@ private slots:
             << QByteArray("top/a|top/A|top/b|top/B|top/zz|top/Zz|top/zZ|top/ZZ|top/é|top/É|top/m/locked|top/M|top/x1|top/x10|top/x2|top/y|top/Y|top/ab|top/Ab|top/aB|top/AB")
             << QByteArray("top/m") << QString();
         QTest::newRow("file link, locked") << QByteArray("top/a/1|top/a/2|top/b -> top/a/1|top/c/x|top/z/f") << QByteArray("top/c") << QString();
+        QTest::newRow("unreadable folder") << QByteArray("top/a|top/u/f|top/v/") << QByteArray("top/u (unreadable)") << QString();
+        QTest::newRow("unreadable empty folder") << QByteArray("top/a|top/u/") << QByteArray("top/u (unreadable)") << QString();
         QByteArray locked;
         for (quint32 seed = 1; seed <= 12; ++seed) {
             const QByteArray tree = generatedTree(seed, seed == 12 ? 600 : 40, &locked);
@@ -252,12 +238,16 @@ private slots:
         QFETCH(QByteArray, tree);
         QFETCH(QByteArray, locked);
         QFETCH(QString, differs);
+        const bool unreadable = locked.endsWith(" (unreadable)");
+        if (unreadable)
+            locked.chop(13);
         const QByteArray copies[] = {m_root + "/reference", m_root + "/library"};
         for (const QByteArray &copy : copies) {
             QVERIFY(::mkdir(copy, 0755) == 0);
             makeEntries(copy, tree);
             forEachBelow(copy, [&copy](const QByteArray &path) { QVERIFY(::lchown(copy + '/' + path, 65534, 65534) == 0); });
-            QVERIFY(::chown(copy, 65534, 65534) == 0 && (locked.isEmpty() || ::chown(copy + '/' + locked, 0, 0) == 0));
+            QVERIFY(::chown(copy, 65534, 65534) == 0);
+            QVERIFY(locked.isEmpty() || (::chown(copy + '/' + locked, 0, 0) == 0 && ::chmod(copy + '/' + locked, unreadable ? 0311 : 0755) == 0));
         }
         const QByteArray outside = entriesBelow(copies[1] + "/outside");
         bool reference, library;
