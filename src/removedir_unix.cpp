@@ -141,8 +141,8 @@ bool listFolder(int descriptor, ListingOrder order, FolderListing *listing)
     }
     const bool complete = errno == 0;
     ::closedir(stream);
-    // std::sort on the entries in the folder's own order, as QDir sorts them, so that names
-    // equal but for case come out in QDir's order too.
+    // QDir sorts the same way: std::sort, which is not stable, on the entries in the
+    // folder's own order. Done alike, it puts names equal but for case in QDir's order too.
     if (sorted)
         std::sort(listing->entries.begin(), listing->entries.end(), [](const FolderListing::Entry &a, const FolderListing::Entry &b) {
             return a.key < b.key;

@@ -224,8 +224,15 @@ private slots:
             QTest::addRow("generated %u", seed) << tree << (seed % 2 ? locked : QByteArray()) << QString();
         }
         // Attack cases: QFileInfo::isDir follows a link, so the reference walks into the
-        // folder it leads to, wherever that is. The library never follows a link below the
-        // top; a link to a folder stays, and keeps its folder.
+        // folder it leads to, wherever that is, and loops with a link to a folder above it.
+        // The library never follows a link below the top; a link to a folder stays, and
+        // keeps its folder. Not compared here: an entry that another process removes or
+        // exchanges between listing and removal (the reference stops on a file already
+        // gone; the library counts it as removed and never follows what took its place:
+        // folderSwappedForLink), a tree deeper than a path may be long (the reference cannot
+        // reach it: deepTree), and a top name that cannot be reached for another reason than
+        // its absence, such as a folder on the way that may not be searched (the reference
+        // finds no folder and gives true; the library gives false).
         QTest::newRow("link to a folder outside") << QByteArray("outside/kept.txt|outside/deeper/kept.txt|top/a|top/sub/link -> outside")
                                                   << QByteArray() << QStringLiteral("the reference empties the folder outside");
         QTest::newRow("link to a folder, locked") << QByteArray("top/a/1|top/a/2|top/c/x|top/z -> top/a")
