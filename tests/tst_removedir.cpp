@@ -175,7 +175,9 @@ private slots:
         makeEntries(m_root, "f/|outside/kept.txt");
         QSet<QByteArray> made;
         for (int i = 0; i < count; ++i) {
-            const QByteArray name = pool.at(random.bounded(pool.size())) + pool.at(random.bounded(pool.size())).left(random.bounded(2) * 8);
+            QByteArray name = pool.at(random.bounded(pool.size()));
+            if (random.bounded(2))
+                name += pool.at(random.bounded(pool.size()));
             if (made.contains(name))
                 continue;
             made << name;
