@@ -147,11 +147,22 @@ public:
      *  @{ */
 
     /**
-     * Removes \a dirName with everything below it, never following symbolic links.
+     * Removes the folder \a dirName with everything below it that QDir lists.
      *
-     * True when it is gone or never existed (an empty name included); false when a file
-     * or folder in it could not be removed. Hidden entries are left and keep it alive.
-     * A symbolic link is removed as a link, \a dirName included.
+     * True when it is gone, or when there is no folder of that name (an empty name, a name
+     * with a NUL, a file, a link to a file and a dangling link included: these stay).
+     * False when a file could not be removed (the walk stops there, and no folder is
+     * removed), when a folder could not be opened or read for another reason than being
+     * gone (one the caller may not read counts as empty, as QDir lists it), or when a
+     * folder stays. Hidden entries, FIFOs, sockets, devices, dangling links and names that
+     * are not valid UTF-8 are not listed: they stay, and keep their folders. Entries go in
+     * the order QDir lists them, the last first, which decides what is gone when a file
+     * stays.
+     *
+     * Links below \a dirName are never followed. A link to a file or to anything else but a
+     * folder is removed as a link. A link to a folder stays, and keeps its folder, so the
+     * result is then false; the walk never goes through it. When \a dirName is itself a link
+     * to a folder, that folder is emptied and the link stays: the result is false.
      */
     static bool removeDir(const QString &dirName);
 

@@ -9,8 +9,8 @@
 
 bool TavShare::removeDir(const QString &dirName)
 {
-    if (dirName.isEmpty())
+    // No folder has a NUL in its name; cut there, the name would lead to another one.
+    if (dirName.isEmpty() || dirName.contains(QChar(0)))
         return true;
-    // "top/" and "top/." name top itself, so a link named so still goes as a link.
     return removeFolderTree(QFile::encodeName(QDir::cleanPath(dirName)));
 }

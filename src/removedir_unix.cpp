@@ -3,9 +3,8 @@
 
 #include "removedir_p.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <string>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,11 +13,10 @@
 
 // Others may be able to write inside the tree while it is removed, and swap any folder of
 // it for a link to one of ours between two steps. So nothing below the top is reached by
-// path. A folder is opened relative to its parent's descriptor without following a link,
-// and used only if it is the very folder (device and inode) that was examined; an entry
-// is removed relative to the descriptor of the folder that holds it, and a link is removed
-// as a link. Whatever happens to the names meanwhile, only what lies below the folder
-// opened first can be removed.
+// path. A folder is opened relative to its parent's descriptor without following a link;
+// an entry is removed relative to the descriptor of the folder that holds it, and a link
+// is removed as a link. Whatever happens to the names meanwhile, only what lies below the
+// folder opened first can be removed.
 
 namespace {
 
@@ -28,9 +26,10 @@ const int folderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // shallowest ones and opens them again through ".." on the way back.
 const size_t maxOpenFolders = 64;
 
-bool isSameFile(const struct stat &a, const struct stat &b)
+// Errors that mean there is no folder by that name (a loop of links leads to none either).
+bool isNoFolder(int error)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return error == ENOENT || error == ENOTDIR || error == ELOOP;
 }
 
 // The descriptor of the folder name in parent, if that is still the folder examined; -1
@@ -39,65 +38,119 @@ int openFolder(int parent, const char *name, const struct stat &examined)
 {
     const int descriptor = ::openat(parent, name, folderOpenFlags);
     struct stat opened;
-    if (descriptor >= 0 && (::fstat(descriptor, &opened) != 0 || !isSameFile(opened, examined))) {
+    if (descriptor >= 0 && (::fstat(descriptor, &opened) != 0 || opened.st_dev != examined.st_dev || opened.st_ino != examined.st_ino)) {
         ::close(descriptor);
         return -1;
     }
     return descriptor;
 }
 
-// The entries of one folder still to handle, in the order listed: each name followed by
-// a NUL, and the type from the listing (a d_type) of each, one byte per entry.
-struct Entries {
-    std::string names;
-    std::string types;
-};
+// The name as QDir sees it, in UTF-16; a leading byte order mark is kept. False for a
+// name that is not valid UTF-8 (stray or missing continuation bytes, overlong forms,
+// surrogates, beyond U+10FFFF): QDir leaves such names out. key may be null to check only.
+bool decodeName(const char *name, QString *key)
+{
+    char16_t units[NAME_MAX + 1];
+    size_t count = 0;
+    for (auto byte = reinterpret_cast<const unsigned char *>(name); *byte;) {
+        char32_t code = *byte++;
+        if (code >= 0x80) {
+            int following;
+            char32_t least;
+            if (code >= 0xf5 || code < 0xc0)
+                return false;
+            if (code >= 0xf0) {
+                following = 3, least = 0x10000, code &= 0x07;
+            } else if (code >= 0xe0) {
+                following = 2, least = 0x800, code &= 0x0f;
+            } else {
+                following = 1, least = 0x80, code &= 0x1f;
+            }
+            for (; following > 0; --following, ++byte) {
+                if ((*byte & 0xc0) != 0x80) // the terminating NUL included
+                    return false;
+                code = code << 6 | (*byte & 0x3f);
+            }
+            if (code < least || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+                return false;
+        }
+        if (code > 0xffff) {
+            units[count++] = char16_t(0xd7c0 + (code >> 10));
+            units[count++] = char16_t(0xdc00 | (code & 0x3ff));
+        } else {
+            units[count++] = char16_t(code);
+        }
+    }
+    if (key)
+        *key = QString(reinterpret_cast<const QChar *>(units), qsizetype(count)).toLower();
+    return true;
+}
 
-// Adds the entries of the folder open at descriptor to pending. Hidden entries (a name
-// that begins with a point, "." and ".." included) are not listed: they stay, and keep
-// their folder.
-void listEntries(int descriptor, Entries *pending)
+// What QDir makes of an entry of the type given by the listing (a d_type).
+bool classify(int folder, const char *name, unsigned char type, ListingOrder order, FolderListing::Kind *kind)
+{
+    struct stat status;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return false; // gone meanwhile
+        type = S_ISREG(status.st_mode) ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : S_ISLNK(status.st_mode) ? DT_LNK : DT_UNKNOWN;
+    }
+    if (type == DT_DIR) {
+        *kind = FolderListing::Folder;
+        return true;
+    }
+    if (order == ListingOrder::FoldersOnly)
+        return false;
+    if (type == DT_REG) {
+        *kind = FolderListing::File;
+        return true;
+    }
+    // A link counts by its target now, though the target may go before the link does.
+    if (type != DT_LNK || ::fstatat(folder, name, &status, 0) != 0)
+        return false;
+    *kind = S_ISDIR(status.st_mode) ? FolderListing::LinkToFolder : FolderListing::File;
+    return true;
+}
+
+} // namespace
+
+bool listFolder(int descriptor, ListingOrder order, FolderListing *listing)
 {
     // The stream owns a descriptor of its own, so the folder's stays open after listing.
-    const int listing = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
-    DIR *stream = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    // The two share the position in the folder, which an earlier listing left at its end.
+    const int streamDescriptor = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    DIR *stream = streamDescriptor >= 0 ? ::fdopendir(streamDescriptor) : nullptr;
     if (!stream) {
-        if (listing >= 0)
-            ::close(listing);
-        return;
+        if (streamDescriptor >= 0)
+            ::close(streamDescriptor);
+        return false;
     }
-    while (const dirent *entry = ::readdir(stream)) {
-        if (entry->d_name[0] == '.')
+    ::rewinddir(stream);
+    const bool sorted = order == ListingOrder::AsQDir;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(stream);
+        if (!entry)
+            break;
+        FolderListing::Entry listed{QString(), listing->names.size(), FolderListing::File};
+        if (entry->d_name[0] == '.' || !decodeName(entry->d_name, sorted ? &listed.key : nullptr)
+            || !classify(descriptor, entry->d_name, entry->d_type, order, &listed.kind))
             continue;
-        pending->names.append(entry->d_name, std::char_traits<char>::length(entry->d_name) + 1);
-        pending->types.push_back(char(entry->d_type));
+        listing->names.append(entry->d_name, std::char_traits<char>::length(entry->d_name) + 1);
+        listing->entries.push_back(std::move(listed));
     }
+    const bool complete = errno == 0;
     ::closedir(stream);
+    // QDir sorts the same way: std::sort, which is not stable, on the entries in the
+    // folder's own order. Done alike, it puts names equal but for case in QDir's order too.
+    if (sorted)
+        std::sort(listing->entries.begin(), listing->entries.end(), [](const FolderListing::Entry &a, const FolderListing::Entry &b) {
+            return a.key < b.key;
+        });
+    return complete;
 }
 
-enum class Action { Remove, Descend, Leave };
-
-// What the walk does with the entry name in folder. Files and links to something that
-// exists are removed; system entries (FIFOs, sockets, devices) and dangling links are
-// left. The listing's type spares the status of most files; status is filled in for a
-// folder.
-Action actionFor(int folder, const char *name, unsigned char type, struct stat *status)
-{
-    if (type == DT_REG)
-        return Action::Remove;
-    if (type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN)
-        return Action::Leave;
-    if (::fstatat(folder, name, status, AT_SYMLINK_NOFOLLOW) != 0)
-        return Action::Leave; // gone meanwhile
-    if (S_ISDIR(status->st_mode))
-        return Action::Descend;
-    if (S_ISREG(status->st_mode))
-        return Action::Remove;
-    struct stat target;
-    if (S_ISLNK(status->st_mode) && ::fstatat(folder, name, &target, 0) == 0)
-        return Action::Remove;
-    return Action::Leave;
-}
+namespace {
 
 // One depth-first walk of a folder tree, without recursion: the entry listed last is
 // handled first, and a folder's entries right after the folder.
@@ -105,7 +158,7 @@ class TreeWalk
 {
 public:
     enum Pass {
-        RemoveFiles,  // removes files and links; stops at the first that stays
+        RemoveFiles, // removes files and links to them, in QDir's order; stops at the first that stays
         RemoveFolders // removes each folder after those below it; one that stays is left
     };
 
@@ -121,20 +174,21 @@ public:
     TreeWalk(const TreeWalk &) = delete;
     TreeWalk &operator=(const TreeWalk &) = delete;
 
-    // Walks below the folder name in parent, which was examined as top. False when a file
-    // could not be removed, or when a folder on the way back up is no longer where it was.
-    bool run(int parent, const char *name, const struct stat &top);
+    // Walks below the folder open at top, which stays open. False when a file could not be
+    // removed, a folder could not be opened or listed, or a folder on the way back up is no
+    // longer where it was.
+    bool run(int top);
 
 private:
     struct Folder {
         int descriptor; // -1 while closed to bound the descriptors in use
         struct stat status;
         std::string name; // in its parent
-        Entries pending;
+        FolderListing pending;
     };
 
     bool handleLastEntry();
-    void enter(int descriptor, const struct stat &status, const char *name);
+    bool enter(int descriptor, std::string name);
     bool leave();
     void closeDeepest();
 
@@ -143,14 +197,13 @@ private:
     size_t m_firstOpen = 0; // the folders from here to the deepest are open
 };
 
-bool TreeWalk::run(int parent, const char *name, const struct stat &top)
+bool TreeWalk::run(int top)
 {
-    const int descriptor = openFolder(parent, name, top);
-    if (descriptor < 0)
-        return true; // nothing below it can be reached; the folder's own removal tells
-    enter(descriptor, top, name);
+    const int descriptor = ::fcntl(top, F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0 || !enter(descriptor, std::string()))
+        return false;
     while (!m_path.empty()) {
-        const bool goOn = m_path.back().pending.types.empty() ? leave() : handleLastEntry();
+        const bool goOn = m_path.back().pending.entries.empty() ? leave() : handleLastEntry();
         if (!goOn)
             return false;
     }
@@ -160,50 +213,44 @@ bool TreeWalk::run(int parent, const char *name, const struct stat &top)
 bool TreeWalk::handleLastEntry()
 {
     Folder &folder = m_path.back();
-    Entries &pending = folder.pending;
-    const size_t previousEnd = pending.names.rfind('\0', pending.names.size() - 2);
-    const size_t start = previousEnd == std::string::npos ? 0 : previousEnd + 1;
-    const char *name = pending.names.c_str() + start;
-    const auto type = static_cast<unsigned char>(pending.types.back());
-    // Once name is no longer used.
-    const auto dropEntry = [&pending, start] {
-        pending.names.resize(start);
-        pending.types.pop_back();
-    };
+    FolderListing &pending = folder.pending;
+    const FolderListing::Entry entry = std::move(pending.entries.back());
+    pending.entries.pop_back();
+    const char *name = pending.name(entry);
 
-    struct stat status;
-    switch (actionFor(folder.descriptor, name, type, &status)) {
-    case Action::Remove:
+    switch (entry.kind) {
+    case FolderListing::File:
         // One removed by someone else meanwhile is gone all the same.
-        if (m_pass == RemoveFiles && ::unlinkat(folder.descriptor, name, 0) != 0 && errno != ENOENT)
+        if (::unlinkat(folder.descriptor, name, 0) != 0 && errno != ENOENT)
             return false;
         break;
-    case Action::Descend:
-        if (const int descriptor = openFolder(folder.descriptor, name, status); descriptor >= 0) {
-            const std::string childName = name;
-            dropEntry();
-            enter(descriptor, status, childName.c_str());
-            return true;
+    case FolderListing::Folder:
+        if (const int descriptor = ::openat(folder.descriptor, name, folderOpenFlags); descriptor >= 0)
+            return enter(descriptor, name); // name is copied before the path grows
+        // QDir lists nothing in a folder it cannot read, and its removal may still succeed.
+        if (errno == EACCES) {
+            if (m_pass == RemoveFolders)
+                ::unlinkat(folder.descriptor, name, AT_REMOVEDIR);
+        } else if (!isNoFolder(errno)) {
+            return false;
         }
-        // One that cannot be read may still be empty.
-        if (m_pass == RemoveFolders)
-            ::unlinkat(folder.descriptor, name, AT_REMOVEDIR);
         break;
-    case Action::Leave:
-        break;
+    case FolderListing::LinkToFolder:
+        break; // stays, and keeps its folder
     }
-    dropEntry();
     return true;
 }
 
-void TreeWalk::enter(int descriptor, const struct stat &status, const char *name)
+bool TreeWalk::enter(int descriptor, std::string name)
 {
     if (m_path.size() - m_firstOpen == maxOpenFolders) {
         ::close(m_path[m_firstOpen].descriptor);
         m_path[m_firstOpen++].descriptor = -1;
     }
-    m_path.push_back(Folder{descriptor, status, name, Entries()});
-    listEntries(descriptor, &m_path.back().pending);
+    m_path.push_back(Folder{descriptor, {}, std::move(name), FolderListing()});
+    Folder &folder = m_path.back();
+    return ::fstat(descriptor, &folder.status) == 0
+        && listFolder(descriptor, m_pass == RemoveFiles ? ListingOrder::AsQDir : ListingOrder::FoldersOnly, &folder.pending);
 }
 
 bool TreeWalk::leave()
@@ -251,19 +298,20 @@ bool removeFolderTree(const QByteArray &path)
     const QByteArray name = slash + 1 < path.size() ? path.mid(slash + 1) : QByteArray(".");
     const int parent = ::open(parentPath.constData(), parentOpenFlags);
     if (parent < 0)
-        return true; // no folder there that could be reached
+        return isNoFolder(errno);
 
-    struct stat status;
-    bool removed = true; // also when there is no folder of that name
-    if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISLNK(status.st_mode)) {
-            removed = ::unlinkat(parent, name.constData(), 0) == 0;
-        } else if (S_ISDIR(status.st_mode)) {
-            // Files first, folders after: a file that stays leaves every folder in place.
-            removed = TreeWalk(TreeWalk::RemoveFiles).run(parent, name.constData(), status)
-                && TreeWalk(TreeWalk::RemoveFolders).run(parent, name.constData(), status)
-                && ::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0;
-        }
+    // The top is the folder its name leads to, through a link too; the walk below it
+    // follows none. A link stays in the end: it is no folder to remove.
+    bool removed;
+    const int top = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (top < 0) {
+        // Nothing can be listed in a folder that cannot be read, but it may be empty.
+        removed = errno == EACCES ? ::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0 : isNoFolder(errno);
+    } else {
+        // Files first, folders after: a file that stays leaves every folder in place.
+        removed = TreeWalk(TreeWalk::RemoveFiles).run(top) && TreeWalk(TreeWalk::RemoveFolders).run(top)
+            && ::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0;
+        ::close(top);
     }
     ::close(parent);
     return removed;
