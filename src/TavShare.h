@@ -162,7 +162,11 @@ public:
      * Links below \a dirName are never followed. A link to a file or to anything else but a
      * folder is removed as a link. A link to a folder stays, and keeps its folder, so the
      * result is then false; the walk never goes through it. When \a dirName is itself a link
-     * to a folder, that folder is emptied and the link stays: the result is false.
+     * to a folder, that folder is emptied and the link stays: the result is false. Such a
+     * link is followed only where the kernel's protected_symlinks rule would follow it: in a
+     * folder no one but its owner may write, or as the caller's own link in a sticky folder
+     * such as /tmp. Any other, which someone else may have put there, is left with its
+     * folder as it is, and the result is false.
      */
     static bool removeDir(const QString &dirName);
 

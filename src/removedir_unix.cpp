@@ -289,6 +289,25 @@ const int parentOpenFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 const int parentOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
+// Whether the top, a link in parent, is followed. As the kernel's protected_symlinks rule
+// has it: unless others may write the folder that holds the link, where only one's own
+// link in a sticky folder is. Whoever may write that folder could otherwise put a link to
+// any folder of the caller's in the top's place, and have that folder emptied.
+bool mayFollowTopLink(int parent, const struct stat &link)
+{
+    struct stat folder;
+    if (::fstat(parent, &folder) != 0)
+        return false;
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0 || ((folder.st_mode & S_ISVTX) && link.st_uid == ::geteuid());
+}
+
+// Whether name in parent leads to a folder, through links.
+bool leadsToFolder(int parent, const char *name)
+{
+    struct stat target;
+    return ::fstatat(parent, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+}
+
 } // namespace
 
 bool removeFolderTree(const QByteArray &path)
@@ -300,13 +319,28 @@ bool removeFolderTree(const QByteArray &path)
     if (parent < 0)
         return isNoFolder(errno);
 
-    // The top is the folder its name leads to, through a link too; the walk below it
-    // follows none. A link stays in the end: it is no folder to remove.
+    // The top is the folder its name leads to, through a link too where that link may be
+    // followed; the walk below it follows none. A link stays in the end: it is no folder to
+    // remove.
     bool removed;
-    const int top = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int top = ::openat(parent, name.constData(), folderOpenFlags);
+    int openError = errno;
+    struct stat link;
+    const bool isLink = top < 0 && ::fstatat(parent, name.constData(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
+    const bool followed = isLink && mayFollowTopLink(parent, link);
+    if (followed) {
+        top = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        openError = errno;
+    }
     if (top < 0) {
-        // Nothing can be listed in a folder that cannot be read, but it may be empty.
-        removed = errno == EACCES ? ::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0 : isNoFolder(errno);
+        // Nothing can be listed in a folder that cannot be read, but it may be empty. A link
+        // not followed leaves its folder as it is.
+        if (isLink && !followed)
+            removed = !leadsToFolder(parent, name.constData());
+        else if (openError == EACCES)
+            removed = ::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0;
+        else
+            removed = isNoFolder(openError);
     } else {
         // Files first, folders after: a file that stays leaves every folder in place.
         removed = TreeWalk(TreeWalk::RemoveFiles).run(top) && TreeWalk(TreeWalk::RemoveFolders).run(top)

@@ -9,6 +9,8 @@
 
 #include <QRandomGenerator>
 
+#include <filesystem>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -122,6 +124,13 @@ private slots:
         QVERIFY(m_work->isValid() && ::chmod(m_root, 0755) == 0 && QDir::setCurrent(m_work->path()));
     }
 
+    // QDir cannot remove names that are not UTF-8.
+    void cleanup()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_root.constData(), ignored);
+    }
+
     void removeDir_data()
     {
         // The tree below the work folder, the name given from there, the descriptors that
@@ -135,6 +144,8 @@ private slots:
         QTest::newRow("name with a NUL") << QByteArray("victim/a.txt") << QString::fromUtf8("victim\0junk", 11) << -1 << true;
         QTest::newRow("link to a file") << QByteArray("a.txt|top -> a.txt") << QStringLiteral("top") << -1 << true;
         QTest::newRow("dangling link") << QByteArray("top -> nowhere") << QStringLiteral("top/") << -1 << true;
+        // Planted by another user in a folder all may write, as the top's name: not followed.
+        QTest::newRow("planted link to a folder") << QByteArray("real/a|real/sub/b|shared/top -> real") << QStringLiteral("shared/top") << -1 << false;
         QTest::newRow("no descriptors left") << QByteArray("top/a.txt|top/sub/b.txt") << QStringLiteral("top") << 0 << false;
     }
 
@@ -149,6 +160,7 @@ private slots:
             QSKIP("The sanitizer runtime needs descriptors of its own and misreports when none are left");
 #endif
         makeEntries(m_root, tree);
+        QVERIFY(!tree.contains("shared/") || (::chmod(m_root + "/shared", 01777) == 0 && ::lchown(m_root + "/shared/top", 4242, 4242) == 0));
         const QByteArray before = entriesBelow(m_root);
         QCOMPARE(descriptors < 0 ? TavShare::removeDir(name) : removeUnderLimit(name, rlim_t(descriptors)), removed);
         QCOMPARE(entriesBelow(m_root), before);
