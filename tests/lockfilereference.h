@@ -30,70 +30,60 @@ inline void report(int failure, const QString &lockFilePath)
     qDebug() << (failure == 2 || failure == 4 ? "Can't read file " : "Can't open file ") << lockFilePath;
 }
 
-inline int getLock(const QString &file)
+// Opens the lock file as text, closing it first; reports failure if it cannot.
+inline bool reopen(QFile &lockFile, QIODevice::OpenMode mode, int failure)
 {
-    const QString path = QFileInfo(file).absoluteFilePath();
-    QFile lockFile(TavShare::getLockFilePath());
-    if (!lockFile.exists()) {
-        if (!lockFile.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            report(1, lockFile.fileName());
-            return 3;
-        }
-        QTextStream(&lockFile) << path;
-        return 0;
-    }
-    if (!lockFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        report(2, lockFile.fileName());
-        return 2;
-    }
-    QStringList kept;
+    lockFile.close();
+    if (lockFile.open(mode | QIODevice::Text))
+        return true;
+    report(failure, lockFile.fileName());
+    return false;
+}
+
+// Its lines trimmed, blank ones left out.
+inline QStringList entriesOf(QFile &lockFile)
+{
+    QStringList entries;
     QTextStream in(&lockFile);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         if (!line.isEmpty())
-            kept << line;
-        if (line == path)
-            return 1;
+            entries << line;
     }
-    lockFile.close();
-    kept << path;
-    if (!lockFile.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        report(3, lockFile.fileName());
-        return 3;
-    }
-    QTextStream(&lockFile) << kept.join(QLatin1Char('\n'));
-    return 0;
+    return entries;
+}
+
+inline bool rewrite(QFile &lockFile, const QStringList &entries, int failure)
+{
+    if (!reopen(lockFile, QIODevice::WriteOnly, failure))
+        return false;
+    QTextStream(&lockFile) << entries.join(QLatin1Char('\n'));
+    return true;
+}
+
+inline int getLock(const QString &file)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QFile lockFile(TavShare::getLockFilePath());
+    if (!lockFile.exists())
+        return rewrite(lockFile, {path}, 1) ? 0 : 3;
+    if (!reopen(lockFile, QIODevice::ReadOnly, 2))
+        return 2;
+    const QStringList entries = entriesOf(lockFile);
+    if (entries.contains(path))
+        return 1;
+    return rewrite(lockFile, entries + QStringList(path), 3) ? 0 : 3;
 }
 
 inline bool releaseLock(const QString &file)
 {
     if (!QFileInfo::exists(file))
         return false;
-    const QString path = QFileInfo(file).absoluteFilePath();
     QFile lockFile(TavShare::getLockFilePath());
-    if (!lockFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        report(4, lockFile.fileName());
+    if (!reopen(lockFile, QIODevice::ReadOnly, 4))
         return false;
-    }
-    QStringList kept;
-    bool found = false;
-    QTextStream in(&lockFile);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line == path)
-            found = true;
-        else if (!line.isEmpty())
-            kept << line;
-    }
-    lockFile.close();
-    if (!found)
-        return false;
-    if (!lockFile.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        report(5, lockFile.fileName());
-        return false;
-    }
-    QTextStream(&lockFile) << kept.join(QLatin1Char('\n'));
-    return true;
+    QStringList entries = entriesOf(lockFile);
+    return entries.removeAll(QFileInfo(file).absoluteFilePath()) > 0 && rewrite(lockFile, entries, 5);
 }
 
 } // namespace Reference
