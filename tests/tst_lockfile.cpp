@@ -83,6 +83,9 @@ class TestLockFile : public QObject
 private slots:
     void initTestCase()
     {
+        // A write beyond the file size limit then fails instead of ending the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && ::getrlimit(RLIMIT_NOFILE, &m_descriptorLimit) == 0);
         QCoreApplication::setApplicationName(QStringLiteral("lockapp"));
         m_lockFile = QFile::encodeName(TavShare::getLockFilePath());
         // Blanks and characters beyond ASCII in every entry the cases write.
@@ -95,9 +98,6 @@ private slots:
             QVERIFY(writeFile(m_files.filePath(name), "<model/>"));
         // Let the unprivileged user of the failure cases reach m_model.
         QVERIFY(::chmod(QFile::encodeName(m_files.path()).constData(), 0755) == 0);
-        // A write beyond the file size limit then fails instead of ending the process.
-        std::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && ::getrlimit(RLIMIT_NOFILE, &m_descriptorLimit) == 0);
     }
 
     void cleanup()
@@ -391,8 +391,7 @@ private:
 
     QTemporaryDir m_files;
     QByteArray m_lockFile;
-    rlimit m_sizeLimit;
-    rlimit m_descriptorLimit;
+    rlimit m_sizeLimit, m_descriptorLimit;
     // The unprivileged user the cases run as.
     const uid_t m_user = ::geteuid() == 0 ? 65534 : ::geteuid();
     QString m_model;
