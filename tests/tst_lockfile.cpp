@@ -262,6 +262,7 @@ private slots:
         QTest::newRow("duplicates") << QStringLiteral("@0|@1|@0|@1") << 0 << 100;
         QTest::newRow("carriage returns") << entries + QStringLiteral("\r| ") << 0 << 200;
         QTest::newRow("beyond ASCII") << entries + QString::fromUtf8("\u00e9|\u2003|\ufeff|\U0001F9EC") << 0 << 200;
+        QTest::newRow("byte order marks") << QString::fromUtf8("\ufeff@0|\ufeff@1") << 0 << 100;
         QTest::newRow("unlistable paths") << QStringLiteral("@1|@4|@5|?|\n") << 0 << 100;
         QTest::newRow("near the cap") << QStringLiteral("@0|@1|@2") << maximumSize - 200 << 12;
     }
@@ -341,10 +342,9 @@ private slots:
             list += (i > 0 ? "\n" : "") + QFile::encodeName(m_files.filePath(QStringLiteral("cell-cycle-%1/models/model.xml").arg(i)));
         QVERIFY(writeFile(QFile::decodeName(m_lockFile), list));
         std::vector<QProcess> peers(peerCount);
-        for (int peer = 0; peer < peerCount; ++peer) {
-            const QString prefix = m_files.filePath(QStringLiteral("peer%1-").arg(contested ? 0 : peer));
-            peers[peer].start(QStringLiteral(LOCKPEER_PATH), {QCoreApplication::applicationName(), passes, prefix, QString::number(fileCount)});
-        }
+        for (int peer = 0; peer < peerCount; ++peer)
+            peers[peer].start(QStringLiteral(LOCKPEER_PATH), {QCoreApplication::applicationName(), passes,
+                                                              m_files.filePath(QStringLiteral("peer%1-").arg(contested ? 0 : peer)), QString::number(fileCount)});
         // All go at once. QProcess writes only from its event loop or a waitFor call.
         for (QProcess &peer : peers)
             QVERIFY(peer.waitForStarted() && peer.write("\n") == 1 && peer.waitForBytesWritten());
