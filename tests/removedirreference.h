@@ -13,30 +13,32 @@
 
 namespace TavTest {
 
+// The names QDir lists in folder, in its order.
+inline QStringList referenceListing(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::NoSort);
+}
+
 inline bool referenceRemoveDir(const QString &dirName)
 {
     if (dirName.isEmpty() || !QDir(dirName).exists())
         return true;
-    const auto listed = [](const QString &folder) {
-        const QDir dir(folder);
-        QStringList paths;
-        for (const QString &name : dir.entryList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::NoSort))
-            paths << dir.absoluteFilePath(name);
-        return paths;
-    };
-    QStringList work = listed(dirName), folders;
+    QStringList work{dirName}, folders;
     while (!work.isEmpty()) {
         const QString path = work.takeLast();
         if (QFileInfo(path).isDir()) {
             folders << path;
-            work << listed(path);
+            for (const QString &name : referenceListing(path))
+                work << path + QLatin1Char('/') + name;
         } else if (!QFile::remove(path)) {
             return false;
         }
     }
+    // The top comes last.
+    bool removed = false;
     for (auto folder = folders.crbegin(); folder != folders.crend(); ++folder)
-        QDir().rmdir(*folder);
-    return QDir().rmdir(dirName);
+        removed = QDir().rmdir(*folder);
+    return removed;
 }
 
 } // namespace TavTest
