@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -67,17 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const uint8_t flags = take<uint8_t>(data);
     const int dataFormat = take<int8_t>(data);
-    const int precision = take<int32_t>(data);
+    const bool withZeroEndAfterDecimal = flags & 1;
+    // With the zeros kept the text grows with the precision, up to a gigabyte: a larger
+    // precision than 2^16 is cut to its last bits, unless Qt would not convert it at all.
+    int precision = take<int32_t>(data);
+    if (withZeroEndAfterDecimal && precision > 0xffff && precision < std::numeric_limits<int>::max() / 2)
+        precision &= 0xffff;
     const double angle = take<double>(data);
 
-    const bool withZeroEndAfterDecimal = flags & 1;
     const QString text = (flags & 2)
         ? QString(reinterpret_cast<const QChar *>(data), int((end - data) / sizeof(QChar)))
         : QString::fromLatin1(reinterpret_cast<const char *>(data), int(end - data));
 
     const QString formatted = TavShare::getScientificFormat(text, dataFormat, precision, withZeroEndAfterDecimal);
-    // Never longer than the input or a converted number of at most 1074 decimals.
-    require(formatted.size() <= qMax(text.size(), 1500));
+    // Never longer than the input or a converted number of at most 1074 decimals, and the
+    // zeros that a larger precision pads it with.
+    require(formatted.size() <= qMax<qsizetype>(text.size(), qsizetype(1500) + (withZeroEndAfterDecimal ? qMax(precision, 0) : 0)));
     // Plain numbers skip Qt's conversions, yet must come out exactly as through them.
     const QString plain = TavShareScientificFormat::formatPlainNumber(text, dataFormat, precision, withZeroEndAfterDecimal);
     require(plain.isNull() || plain == TavShareScientificFormat::formatWithQt(text, dataFormat, precision, withZeroEndAfterDecimal));

@@ -188,9 +188,9 @@ bool withinQtLimits(qint64 length, int precision)
 QString numberText(double value, char format, int precision, bool padded)
 {
     QString text = QString::number(value, format, qMin(precision, maxConversionPrecision));
-    const int padding = precision - maxConversionPrecision;
-    if (!padded || padding <= 0 || !std::isfinite(value))
+    if (!padded || precision <= maxConversionPrecision || !std::isfinite(value))
         return text;
+    const int padding = precision - maxConversionPrecision;
     if (!withinQtLimits(qint64(text.size()) + padding, precision))
         return QString();
     const int mantissaEnd = format == 'e' ? int(text.indexOf(QLatin1Char('e'))) : int(text.size());

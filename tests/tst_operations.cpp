@@ -148,6 +148,7 @@ private slots:
         QTest::newRow("tie, into the next exponent") << "-9.5" << 0 << 0 << false << "-1e+01" << none << true;
         // Left to Qt: what from_chars reads differently or not at all, and negative precisions.
         QTest::newRow("negative precision") << "1.5" << 0 << -1 << false << "1.50000e+00" << none << false;
+        QTest::newRow("most negative precision, zeros kept") << "2" << 1 << INT_MIN << true << "2.000000" << none << false;
         QTest::newRow("minus inf") << "-inf" << 2 << 2 << false << "-inf" << none << false;
         QTest::newRow("longer than the plain path reads") << "1" + QString(200, '0') << 0 << 2 << false << "1e+200" << none << false;
         // The smallest subnormal has the longest exact expansion of any double, 1074 decimals
