@@ -165,6 +165,8 @@ private slots:
         // No number: the text as it stands. An unlisted format trims the zeros of the text
         // itself, bounded by precision.
         QTest::newRow("letters") << "abc" << 0 << 3 << false << "abc" << notANumber + "\"abc\"" << false;
+        QTest::newRow("a character beyond ASCII inside digits") << QString::fromUtf8("1\u00b75") << 0 << 3 << false << QString::fromUtf8("1\u00b75")
+                                                               << notANumber + QString::fromUtf8("\"1\u00b75\"") << false;
         QTest::newRow("unlisted, bounded by precision") << "1.5000" << 7 << 1 << false << "1.50" << unlisted << false;
     }
 
