@@ -39,6 +39,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+# Installed as into /usr, so that the pkg-config file names /usr and not the staging folder.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_COMPONENTS_ALL Library Development)
 if(TAVSHARE_BUILD_TOOLS AND NOT TAVSHARE_QT_MAJOR EQUAL 5)
     list(APPEND CPACK_COMPONENTS_ALL Tool)

@@ -46,10 +46,20 @@ install(FILES
     COMPONENT Development
 )
 
-# The pkg-config file finds its prefix from its own location, so the installed tree may move.
-file(RELATIVE_PATH TAVSHARE_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
-set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core Qt${TAVSHARE_QT_MAJOR}Network")
+# The pkg-config file names the prefix the files are installed into, decided at install
+# time (cmake --install --prefix), so that its paths come out as plain absolute paths.
+# Qt, built to reduce relocations, needs position-independent code in every program that
+# uses it: Qt 5's headers refuse to compile without -fPIC, and without it a Qt 6 program
+# (built as PIE) would get its own copies of Qt's data. Qt's CMake packages add the flag;
+# its pkg-config files do not, so ours does.
+set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core")
+set(TAVSHARE_PC_PREFIX "@prefix@") # filled in at install time
 configure_file(${CMAKE_CURRENT_LIST_DIR}/TavShare.pc.in
-    ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+    ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc.in @ONLY)
+install(CODE "
+    get_filename_component(prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
+    configure_file(\"${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc.in\"
+        \"${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${TAVSHARE_PACKAGE_NAME}.pc\" @ONLY)
+    " COMPONENT Development)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${TAVSHARE_PACKAGE_NAME}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT Development)
