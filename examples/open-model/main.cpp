@@ -45,8 +45,8 @@ int main(int argc, char *argv[])
 
     const int lock = TavShare::getLock(model);
     out << "2. Lock " << model << " in " << TavShare::getLockFilePath() << ": " << lock
-        << (lock == 0 ? " (ours now)" : lock == 1 ? " (another process holds it)" : " (lock file unusable)") << '\n';
-    if (lock != 0)
+        << (lock == TavShare::LockTaken ? " (ours now)" : lock == TavShare::LockHeldAlready ? " (another process holds it)" : " (lock file unusable)") << '\n';
+    if (lock != TavShare::LockTaken)
         return 1;
 
     const bool remembered = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, editor, 5);
@@ -55,8 +55,8 @@ int main(int argc, char *argv[])
     for (const QString &entry : recent)
         out << "     " << entry << '\n';
 
-    const QString rate = TavShare::getScientificFormat(QStringLiteral("0.000125"), 2, 3, false);
-    const QString concentration = TavShare::getScientificFormat(QStringLiteral("42.5"), 2, 3, false);
+    const QString rate = TavShare::getScientificFormat(QStringLiteral("0.000125"), TavShare::FormatFixedOrExponent, 3, false);
+    const QString concentration = TavShare::getScientificFormat(QStringLiteral("42.5"), TavShare::FormatFixedOrExponent, 3, false);
     out << "4. Labels: diffusion " << rate << ' ' << TavShare::getUnit(TavShare::UnitSquareMicrometerPerSecond)
         << ", concentration " << concentration << ' ' << TavShare::getUnit(TavShare::UnitMolePerLiter) << '\n';
 

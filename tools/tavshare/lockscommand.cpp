@@ -19,6 +19,20 @@
 namespace Tool {
 namespace {
 
+// A process of a suite application that sets its name in another case ("orbelle") keeps its
+// locks in a lock file of its own, which the application's other processes never see.
+void warnOfOtherSpellings(const QString &path)
+{
+    const QFileInfo lockFile(path);
+    if (!find(applications, lockFile.completeBaseName()))
+        return;
+    for (const QString &other : lockFile.dir().entryList({lockFile.fileName()}, QDir::Files | QDir::System | QDir::Hidden)) {
+        if (other != lockFile.fileName())
+            note(QStringLiteral("%1 holds the locks of processes that name themselves '%2'; the suite's application is '%3', and its processes do not see them")
+                     .arg(printable(lockFile.dir().filePath(other)), printable(QFileInfo(other).completeBaseName()), lockFile.completeBaseName()));
+    }
+}
+
 // The lock file that --app names.
 QString lockFilePath(const Invocation &invocation)
 {
@@ -29,7 +43,9 @@ QString lockFilePath(const Invocation &invocation)
         throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
-    return lockFilePathFor(suiteSpelling(name));
+    const QString path = lockFilePathFor(suiteSpelling(name));
+    warnOfOtherSpellings(path);
+    return path;
 }
 
 // Opens the lock file at path. Nothing (no lock file, nothing locked) when it is not
