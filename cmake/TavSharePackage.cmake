@@ -48,10 +48,12 @@ install(FILES
 
 # The pkg-config file names the prefix the files are installed into, decided at install
 # time (cmake --install --prefix), so that its paths come out as plain absolute paths.
-# Qt, built to reduce relocations, needs position-independent code in every program that
-# uses it: Qt 5's headers refuse to compile without -fPIC, and without it a Qt 6 program
-# (built as PIE) would get its own copies of Qt's data. Qt's CMake packages add the flag;
-# its pkg-config files do not, so ours does.
+# Qt 5, built to reduce relocations, refuses to compile a program without -fPIC (a PIE
+# will not do); its CMake package adds the flag, its pkg-config file does not, so ours
+# does. Qt 6 accepts a PIE as it is.
+if(TAVSHARE_QT_MAJOR EQUAL 5)
+    set(TAVSHARE_PC_CFLAGS " -fPIC")
+endif()
 set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core")
 set(TAVSHARE_PC_PREFIX "@prefix@") # filled in at install time
 configure_file(${CMAKE_CURRENT_LIST_DIR}/TavShare.pc.in
