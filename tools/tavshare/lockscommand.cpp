@@ -44,6 +44,11 @@ QString lockFilePath(const Invocation &invocation)
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
     const QString path = lockFilePathFor(suiteSpelling(name));
+    // Another program's name is taken when it has a lock file; a misspelt one would else
+    // read as "nothing locked".
+    if (!find(applications, name) && !QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        throw UsageError{unknownName(QStringLiteral("application"), name, namesOf(applications, 1).split(QStringLiteral(", ")))
+                         + QStringLiteral(", or a program with a lock file in ") + QDir::tempPath()};
     warnOfOtherSpellings(path);
     return path;
 }
@@ -72,7 +77,7 @@ void list(const Invocation &invocation)
     QString text;
     QJsonArray json;
     appendEntries(lockFile ? lockFile->entries() : QStringList(), QString(), text, json);
-    invocation.print(text, json);
+    invocation.print(text.isEmpty() ? QStringLiteral("no entries\n") : text, json);
 }
 
 void release(const Invocation &invocation)
