@@ -112,7 +112,7 @@ void prune(const Invocation &invocation)
 
 Command lockCommands()
 {
-    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or any other name."));
+    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or another program with a lock file."));
     return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
                         "the files they hold."), {

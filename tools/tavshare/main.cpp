@@ -44,18 +44,23 @@ int main(int argc, char *argv[])
         "unit texts."), commands);
 
     QStringList arguments = app.arguments().mid(1);
-    if (arguments.value(0) == QLatin1String("help"))
+    const auto isHelp = [](const QString &argument) { return argument == QLatin1String("--help") || argument == QLatin1String("-h"); };
+    if (arguments.value(0) == QLatin1String("help") && !isHelp(arguments.value(1)))
         arguments = arguments.mid(1) << QStringLiteral("--help");
     const QString first = arguments.value(0);
     int exitCode = 0;
-    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+    if (first == QLatin1String("help")) {
+        out() << "Usage: tavshare help [COMMAND...]\n"
+                 "Show the help of the tool, or of COMMAND, as 'tavshare COMMAND... --help' does.\n";
+    } else if (isHelp(first)) {
         out() << groupHelpText(tool, tool.name)
               << "\nOptions:\n"
                  "  -h, --help         Show this help.\n"
                  "  -V, -v, --version  Show the library's version and build revision.\n"
                  "A command's options may come before it too: tavshare --json settings show\n"
                  "\nExit status: 0 on success, 1 when the operation failed (the reason is on\n"
-                 "standard error), 2 when the command line is wrong (a missing --yes included).\n";
+                 "standard error), 2 when the command line is wrong (a missing --yes, an unknown\n"
+                 "name or key included).\n";
     } else if (first == QLatin1String("--version") || first == QLatin1String("-V") || first == QLatin1String("-v")) {
         out() << QStringLiteral("tavshare %1 (build revision %2)\n").arg(TavShare::getTavrelleCurrVersionQString()).arg(TavShare::getRevision());
     } else if (first == QLatin1String("--setting-keys")) {

@@ -201,12 +201,19 @@ Command settingsCommands()
     return group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
          QStringLiteral("Inspect and repair the preference store that the suite's applications share."), {
         {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
-         QStringLiteral("Print every key and value of the preference store, or of one application. A\n"
-                        "value the suite cannot read as its type is marked with what it reads instead."),
+         QStringLiteral("Print every key and value of the preference store, or of one application. For\n"
+                        "an application, its settings that are not stored are shown with the value it\n"
+                        "uses instead, marked (default). A value the suite cannot read as its type is\n"
+                        "marked with what it reads instead. With --json, each key has {\"value\",\n"
+                        "\"default\"} and \"invalid\" for such a value."),
          {}, {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
         {QStringLiteral("get"), QStringLiteral("print one value"),
-         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'."), {key}, {keyApp, jsonOption}, get},
+         QStringLiteral("Print the value the application uses under KEY, decoded and marked as in\n"
+                        "'settings show': the stored one or, when none is, its default. A setting that\n"
+                        "each application keeps for itself needs --app (or a key such as Orbelle/%1).")
+             .arg(TavSettingsKeys::keyLineSpace),
+         {key}, {keyApp, jsonOption}, get},
         {QStringLiteral("set"), QStringLiteral("store one value"),
          QStringLiteral("Store VALUE under KEY, as the type the suite keeps there (%1 is an int,\n"
                         "%2 a size, ...; other keys are texts unless --type says otherwise).\n"
