@@ -95,9 +95,12 @@ void show(const Invocation &invocation)
     QString text;
     QJsonObject json;
     for (const QString &key : keys) {
-        const DecodedValue value = store.contains(key) ? decodeValue(key, store.value(key)) : *defaultValue(key);
-        text += valueText(key, value);
-        json.insert(key, jsonValue(value));
+        // A key may go between the listing and the reading: it is shown as it is now.
+        const std::optional<DecodedValue> value = store.contains(key) ? decodeValue(key, store.value(key)) : defaultValue(key);
+        if (!value)
+            continue;
+        text += valueText(key, *value);
+        json.insert(key, jsonValue(*value));
     }
     invocation.print(text.isEmpty() ? QStringLiteral("nothing stored\n") : text, json);
 }
