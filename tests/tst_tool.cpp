@@ -101,6 +101,7 @@ private Q_SLOTS:
         row("setting without application", 2, "settings set LineSpace 12",
             "each application keeps its own LineSpace; name the application: tavshare settings set LineSpace 12 --app orbelle");
         row("unknown key", 2, "settings get Orbelle/LineSpaec", "no such setting 'Orbelle/LineSpaec', and nothing is stored under it; did you mean 'Orbelle/LineSpace'?");
+        row("unset unknown key", 2, "settings unset Linespace --app dornel --yes", "no such setting 'Dornel/Linespace'");
         row("number beyond int", 2, "settings set Orbelle/IconSize 24x2147483648", "2147483648 is out of range");
         row("type conflict", 2, "settings set LineSpace --app orbelle --type string x", "as type int");
         row("unset unconfirmed", 2, "settings unset LineSpace", "add --yes");

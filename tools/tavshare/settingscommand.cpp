@@ -48,6 +48,12 @@ QString storeKey(const Invocation &invocation, bool outsideGroupsAllowed = false
     return TavSettingsInternals::getKey(key, invocation.application().value_or(TavSettings::AppShared));
 }
 
+// A key that the suite does not use and under which nothing is stored: a slip of the keyboard.
+UsageError noSuchSetting(const QString &key)
+{
+    return {QStringLiteral("no such setting '%1', and nothing is stored under it; did you mean '%2'?").arg(key, closestKnownKey(key))};
+}
+
 // The marks after a value: that it is the default, or what is wrong with it.
 QString marks(const DecodedValue &value)
 {
@@ -115,7 +121,7 @@ void get(const Invocation &invocation)
     else if (!keysBelow(key).isEmpty())
         throw Failure{QStringLiteral("%1 is a group of values; see them with 'tavshare settings show'").arg(key)};
     else if (!knownValueType(key))
-        throw UsageError{QStringLiteral("no such setting '%1', and nothing is stored under it; did you mean '%2'?").arg(key, closestKnownKey(key))};
+        throw noSuchSetting(key);
     else if (!(value = defaultValue(key)))
         throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
     QString text;
@@ -158,6 +164,8 @@ void unset(const Invocation &invocation)
         // Counted in the same change, so that the count is of what went.
         TavSettingsUpdate store;
         count = int(keysBelow(key).size()) + (store.contains(key) ? 1 : 0);
+        if (count == 0 && !knownValueType(key))
+            throw noSuchSetting(key);
         if (count == 0)
             throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
         store.remove(key);
