@@ -91,6 +91,14 @@ the Tavrelle cell-biology modelling suite loads, as HTML and as a Qt help file
 (tavshare.qch) for Qt Creator and Qt Assistant. It covers the Qt 6 and the
 Qt 5 build alike.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SUGGESTS libtavshare-doc)
+if("doc" IN_LIST CPACK_COMPONENTS_ALL)
+    # Registers the HTML reference with the system's documentation catalogue.
+    set(doc_base ${CMAKE_CURRENT_BINARY_DIR}/debian/doc-base/libtavshare-doc)
+    file(WRITE ${doc_base} "Document: libtavshare\nTitle: libTavShare reference\n"
+        "Abstract: The public headers of the Tavrelle suite's shared library.\nSection: Programming/C++\n\n"
+        "Format: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/html/index.html\nFiles: ${CMAKE_INSTALL_FULL_DOCDIR}/html/*.html\n")
+    install(FILES ${doc_base} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base COMPONENT doc EXCLUDE_FROM_ALL)
+endif()
 
 # One library and one set of development files per architecture can be installed side
 # by side; the documentation serves every architecture.
