@@ -24,6 +24,7 @@ int main(int argc, char *argv[])
 
     std::vector<Command> commands = textCommands();
     commands.insert(commands.begin(), {settingsCommands(), recentCommands(), lockCommands()});
+    commands.insert(commands.begin() + 3, watchCommand());
     const Command tool = group(QStringLiteral("tavshare"), QString(), QStringLiteral(
         "Inspect and repair the state the suite's applications share: the preference\n"
         "store, the recent-file lists and the lock files. Try the suite's number and\n"
