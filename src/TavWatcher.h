@@ -27,7 +27,7 @@ class TavWatcherPrivate;
  * Only real changes are reported: each watcher compares the values with those it last
  * reported, so reads, writes of an equal value, saves that changed only other keys and a
  * TavShare::getLock() that returned 1 report nothing. The writing process is told of its
- * own writes too. A burst of changes is reported once, a short time (about 30 ms) after
+ * own writes too. A burst of changes is reported once, a short time (about 20 ms) after
  * its first change; the window is not extended by later ones, so the final state is
  * always reported.
  *

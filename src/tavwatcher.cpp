@@ -18,7 +18,7 @@
 namespace {
 
 // Long enough to take in a save and the writes around it, short enough to feel immediate.
-constexpr int coalescingMsecs = 30;
+constexpr int coalescingMsecs = 20;
 
 const TavSettings::AppType allApplications[] = {TavSettings::AppShared, TavSettings::AppOrbelle, TavSettings::AppQuintara, TavSettings::AppHalvex,
                                                  TavSettings::AppDornel, TavSettings::AppPellaris};
