@@ -13,7 +13,7 @@
 //   storepeer watch [APP]              watches the model editor's preferences and model-file
 //                                      list (and APP's lock list), says its back end, then
 //                                      prints one line a signal: "pref <setting> <value>",
-//                                      "recent", "locks +<added>... -<removed>...", "reset"
+//                                      "recent <entry>,...", "locks +<added>... -<removed>...", "reset"
 
 #include "TavWatcher.h"
 #include "tavsettings_p.h"
@@ -84,7 +84,9 @@ int main(int argc, char *argv[])
         QObject::connect(&watcher, &TavWatcher::preferenceChanged, [&say](TavSettings::AppType appType, const QString &setting) {
             say(QStringLiteral("pref %1 %2").arg(setting, readSetting(TavSettingsInternals::getKey(setting, appType), QString())));
         });
-        QObject::connect(&watcher, &TavWatcher::recentFilesChanged, [&say] { say(QStringLiteral("recent")); });
+        QObject::connect(&watcher, &TavWatcher::recentFilesChanged, [&say] {
+            say(QStringLiteral("recent ") + TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle).join(QLatin1Char(',')));
+        });
         QObject::connect(&watcher, &TavWatcher::storeReset, [&say] { say(QStringLiteral("reset")); });
         QObject::connect(&watcher, &TavWatcher::lockListChanged, [&say](const QString &, const QStringList &added, const QStringList &removed) {
             say(QStringLiteral("locks +%1 -%2").arg(added.join(QLatin1String(" +")), removed.join(QLatin1String(" -"))));
