@@ -98,11 +98,13 @@ public:
     template <typename AddWatch>
     void watchStore(AddWatch addWatch)
     {
-        const StoreSnapshot snapshot = readStoreSnapshot();
-        if (!store) {
+        // Watching before reading: no change falls between the two.
+        const bool first = !store;
+        if (first)
             connectTo(store = WatchedPath::of(storeFile(), WatchedPath::ReplacedFile));
+        const StoreSnapshot snapshot = readStoreSnapshot();
+        if (first)
             lastSnapshot = snapshot;
-        }
         const QHash<QString, QString> before = watchedValues(snapshot);
         addWatch();
         for (auto value = snapshot.values.begin(); value != snapshot.values.end(); ++value) {

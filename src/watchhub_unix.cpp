@@ -25,10 +25,11 @@ namespace {
 class Hub
 {
 public:
+    // Never destroyed: a watcher that outlives main() still finds it.
     static Hub &instance()
     {
-        static Hub hub;
-        return hub;
+        static Hub *hub = new Hub;
+        return *hub;
     }
 
     bool isUsable() const { return m_descriptor >= 0; }
@@ -62,7 +63,6 @@ private:
     {
         if (m_descriptor < 0)
             return;
-        // Never destroyed: the application object, the notifier's owner, may be gone first.
         auto *notifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read);
         QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] { readEvents(); });
     }
