@@ -3,6 +3,7 @@
 
 #include "watchhub_p.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -63,7 +64,8 @@ private:
     {
         if (m_descriptor < 0)
             return;
-        auto *notifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read);
+        // Gone with the application object, when no event loop can run any more.
+        auto *notifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] { readEvents(); });
     }
 
