@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Runs = QList<QStringList>;
 
@@ -105,6 +106,8 @@ private Q_SLOTS:
         watcher.watchPreferences(TavSettings::AppOrbelle);
         watcher.watchPreferences(TavSettings::AppShared);
         watcher.watchRecentFiles(TavSettings::ModelFile, TavSettings::AppOrbelle);
+        // Watched once, reported once.
+        watcher.watchRecentFiles(TavSettings::ModelFile, TavSettings::AppOrbelle);
         QStringList *lines = record(watcher);
         for (const QStringList &arguments : std::as_const(runs))
             run(arguments, peer);
@@ -163,6 +166,13 @@ private Q_SLOTS:
         };
         lockpeer(QStringLiteral("t"));
         QTRY_COMPARE(reported(1), files);
+        // A lock file the library refuses to read (another user's) lists nothing known:
+        // its entries are not reported gone.
+        const QByteArray lockFile = QFile::encodeName(QDir::temp().filePath(QStringLiteral("peerapp.lock")));
+        QCOMPARE(::chown(lockFile.constData(), 65534, 65534), 0);
+        QTest::qWait(200);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(::chown(lockFile.constData(), ::geteuid(), ::getegid()), 0);
         // Taken again (getLock gives 1), then released.
         lockpeer(QStringLiteral("tr"));
         QTRY_COMPARE(reported(2), files);
