@@ -17,6 +17,9 @@ constexpr std::chrono::milliseconds defaultLockWait{3000};
 // or with the errno of the failing call.
 bool lockExclusively(int descriptor, std::chrono::milliseconds timeout = defaultLockWait);
 
+// As lockExclusively, but a shared flock: for readers, which exclude only writers.
+bool lockShared(int descriptor, std::chrono::milliseconds timeout = defaultLockWait);
+
 // As lockExclusively, but timeout bounds one hold during which the file's size and
 // modification time stay as they are: while the holders keep rewriting the file, the wait
 // goes on. Meant for a file only the user may write, whose busy writers are the user's own

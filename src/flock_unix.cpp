@@ -15,7 +15,7 @@ namespace {
 // Polls for the flock until timeout has passed since the start or since the last time
 // progressed() returned true.
 template <typename Progressed>
-bool pollForLock(int descriptor, std::chrono::milliseconds timeout, Progressed progressed)
+bool pollForLock(int descriptor, int operation, std::chrono::milliseconds timeout, Progressed progressed)
 {
     using Clock = std::chrono::steady_clock;
     Clock::time_point deadline = Clock::now() + timeout;
@@ -27,7 +27,7 @@ bool pollForLock(int descriptor, std::chrono::milliseconds timeout, Progressed p
     const std::chrono::microseconds longestPause{500};
     std::chrono::microseconds pause = shortestPause;
     for (;;) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(descriptor, operation | LOCK_NB) == 0)
             return true;
         if (errno == EINTR)
             continue;
@@ -50,7 +50,12 @@ bool pollForLock(int descriptor, std::chrono::milliseconds timeout, Progressed p
 
 bool lockExclusively(int descriptor, std::chrono::milliseconds timeout)
 {
-    return pollForLock(descriptor, timeout, [] { return false; });
+    return pollForLock(descriptor, LOCK_EX, timeout, [] { return false; });
+}
+
+bool lockShared(int descriptor, std::chrono::milliseconds timeout)
+{
+    return pollForLock(descriptor, LOCK_SH, timeout, [] { return false; });
 }
 
 bool lockExclusivelyWhileWritten(int descriptor, std::chrono::milliseconds timeout)
@@ -61,7 +66,7 @@ bool lockExclusivelyWhileWritten(int descriptor, std::chrono::milliseconds timeo
     struct stat seen;
     if (::fstat(descriptor, &seen) != 0)
         return false;
-    return pollForLock(descriptor, timeout, [descriptor, &seen] {
+    return pollForLock(descriptor, LOCK_EX, timeout, [descriptor, &seen] {
         struct stat now;
         if (::fstat(descriptor, &now) != 0)
             return false;

@@ -41,7 +41,8 @@ class LockFileHandle
 public:
     enum OpenMode {
         OpenExisting,   // a missing file is CannotOpen
-        CreateIfMissing // a missing file is created empty, never through a link
+        CreateIfMissing, // a missing file is created empty, never through a link
+        ReadShared       // as OpenExisting, but only read, under a shared flock: never rewritten
     };
 
     enum Status {

@@ -40,14 +40,17 @@ bool isFileName(const QByteArray &path)
     return !path.contains('\0');
 }
 
-// Leaves in errno why the file is not writable, if it is not.
-int openExisting(const QByteArray &path, bool *writable)
+// Leaves in errno why the file is not writable, if it is not. A reader asks for no
+// write access at all, so that its close tells no watcher of a write.
+int openExisting(const QByteArray &path, bool *writable, bool readOnly = false)
 {
     *writable = false;
     if (!isFileName(path)) {
         errno = ENOENT;
         return -1;
     }
+    if (readOnly)
+        return ::open(path.constData(), O_RDONLY | safeOpenFlags);
     int descriptor = ::open(path.constData(), O_RDWR | safeOpenFlags);
     *writable = descriptor >= 0;
     if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
@@ -124,7 +127,7 @@ bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
 // Checks the file open at descriptor, which created tells whether we have just made,
 // then locks and reads it into content. Says why it failed in error (a failed call) or
 // in reason (the file itself).
-LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray *content, QString *reason, int *error)
+LockFileHandle::Status checkLockAndRead(int descriptor, bool created, bool shared, QByteArray *content, QString *reason, int *error)
 {
     struct stat status;
     if (::fstat(descriptor, &status) != 0) {
@@ -144,7 +147,7 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
     // umask could have cut our own permissions).
     const mode_t permissions = status.st_mode & 07777;
     const mode_t wanted = created ? ownerOnly : permissions & ~writableByOthers;
-    if (permissions != wanted && ::fchmod(descriptor, wanted) != 0 && errno != EROFS) {
+    if (!shared && permissions != wanted && ::fchmod(descriptor, wanted) != 0 && errno != EROFS) {
         *error = errno;
         return LockFileHandle::CannotOpen;
     }
@@ -155,7 +158,7 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
         return LockFileHandle::Refused;
     }
     // Only the user's own processes write the file, and each of them is served in turn.
-    if (!lockExclusivelyWhileWritten(descriptor)) {
+    if (!(shared ? lockShared(descriptor) : lockExclusivelyWhileWritten(descriptor))) {
         if (errno != EWOULDBLOCK) {
             *error = errno;
             return LockFileHandle::CannotOpen;
@@ -213,8 +216,9 @@ bool writeChanges(int descriptor, const QByteArray &previous, const QByteArray &
 LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode mode)
 {
     const QByteArray nativePath = QFile::encodeName(path);
-    m_descriptor = openExisting(nativePath, &m_writable);
-    m_error = m_writable ? 0 : errno;
+    const bool shared = mode == ReadShared;
+    m_descriptor = openExisting(nativePath, &m_writable, shared);
+    m_error = m_writable || (shared && m_descriptor >= 0) ? 0 : errno;
     struct stat status;
     // An open may fail for want of descriptors or memory as well: whether anything stands
     // at the path tells a file that cannot be created from one that cannot be read. A
@@ -241,7 +245,7 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
         }
         return CannotOpen;
     }
-    const Status opened = checkLockAndRead(m_descriptor, created, &m_content, &m_refusal, &m_error);
+    const Status opened = checkLockAndRead(m_descriptor, created, shared, &m_content, &m_refusal, &m_error);
     if (opened != Open) {
         ::close(m_descriptor);
         m_descriptor = -1;

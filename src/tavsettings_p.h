@@ -57,6 +57,9 @@ class QTextCodec;
 QTextCodec *storeCodec();
 #endif
 
+// The store's file as QSettings names it.
+const QString &storeFile();
+
 // The exclusive lock on a file beside the store, taken before the store is read for a
 // change and held until the change is written back; waits a bounded time. QSettings' own
 // "<store>.lock" cannot serve: sync() holds it only while it merges and writes, not from
@@ -71,6 +74,8 @@ protected:
 
     // To be called once the change is written back.
     void saved();
+
+    friend void outdateStoreCaches();
 
 private:
     int m_lockDescriptor;
@@ -87,6 +92,11 @@ public:
     TavSettingsUpdate() = default;
     ~TavSettingsUpdate();
 };
+
+// Moves the store file's time past every time it had, under the update lock, so that
+// every cached copy in this process is out of date: for a change another writer made
+// without moving the time, such as an editor that kept size and millisecond.
+void outdateStoreCaches();
 
 // The value under key converted to T, or fallback when the store has no such key.
 template <typename T>

@@ -17,16 +17,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// The store's file as QSettings names it. QSettings fixes the location at its first use
-// in a process, so asking it once is right for the life of the process. (Asking reads
-// the store without the lock; the update that asks reads it again under the lock.)
+// QSettings fixes the location at its first use in a process, so asking it once is right
+// for the life of the process. (Asking reads the store without the lock; the update that
+// asks reads it again under the lock.)
 const QString &storeFile()
 {
     static const QString file = TavSettingsStore().fileName();
     return file;
 }
+
+namespace {
 
 int openLockFile(const QByteArray &path)
 {
@@ -123,6 +123,11 @@ TavSettingsUpdateLock::~TavSettingsUpdateLock()
 void TavSettingsUpdateLock::saved()
 {
     modificationAfter(m_readModification);
+}
+
+void outdateStoreCaches()
+{
+    const TavSettingsUpdateLock moved;
 }
 
 TavSettingsUpdate::~TavSettingsUpdate()

@@ -25,6 +25,8 @@ expect()
 }
 
 expect "lo" "locks"
+expect "wa" "watch"
+expect "watch --j" "--json"
 expect "settings s" "show set"
 expect "recent prune --d" "--debug --dry-run"
 expect "settings set --app orbelle IconS" "IconSize IconSizeType"

@@ -12,6 +12,7 @@
 #include <QProcess>
 
 #include <cerrno>
+#include <csignal>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -245,6 +246,39 @@ private Q_SLOTS:
             const qsizetype after = list.size() - changed.size();
             QVERIFY2(after >= 0 && list == added.mid(0, after) + changed, qPrintable(list.join(' ')));
         }
+    }
+
+    void watchPrintsChangesUntilInterrupted_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void watchPrintsChangesUntilInterrupted()
+    {
+        QFETCH(int, signal);
+        QProcess tool;
+        tool.start(QStringLiteral(TAVSHARE_TOOL), {"watch", "--app", "orbelle", "--json"});
+        QVERIFY(tool.waitForStarted());
+        // Watching once its inotify instance is open.
+        const QString descriptors = QStringLiteral("/proc/%1/fd").arg(tool.processId());
+        const auto watching = [&descriptors] {
+            const QFileInfoList links = QDir(descriptors).entryInfoList(QDir::System);
+            return std::any_of(links.begin(), links.end(), [](const QFileInfo &link) { return link.symLinkTarget().endsWith("inotify"); });
+        };
+        QTRY_VERIFY(watching());
+        TavSettings::setLineSpace(signal, TavSettings::AppOrbelle);
+        TavSettings::setLineSpace(signal, TavSettings::AppHalvex);
+        QVERIFY(append(lockFilePathFor("Orbelle"), m_held));
+        QByteArray output;
+        QTRY_COMPARE(output += tool.readAllStandardOutput(),
+                     QStringLiteral("{\"event\":\"preference\",\"key\":\"Orbelle/LineSpace\",\"value\":%1}\n"
+                                    "{\"application\":\"Orbelle\",\"event\":\"locked\",\"path\":\"%2\"}\n").arg(signal).arg(m_held).toUtf8());
+        ::kill(tool.processId(), signal);
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY(LockFileHandle(lockFilePathFor("Orbelle"), LockFileHandle::OpenExisting).remove(m_held) == LockFileHandle::Rewritten);
     }
 
     void locksWaitForTheApplicationsLock()

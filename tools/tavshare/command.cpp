@@ -142,6 +142,11 @@ QString escapedJson(const QByteArray &utf8)
 
 } // namespace
 
+QString jsonLine(const QJsonObject &object)
+{
+    return escapedJson(QJsonDocument(object).toJson(QJsonDocument::Compact)) + QLatin1Char('\n');
+}
+
 QString printable(const QString &text)
 {
     // The characters with an escape of their own, and the letter of each escape.

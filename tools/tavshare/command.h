@@ -46,6 +46,9 @@ void note(const QString &text);
 // text. JSON output escapes the C1 and text-direction controls as \u00HH and \uHHHH.
 QString printable(const QString &text);
 
+// object as one line of compact JSON, escaped as --json output is, with its line feed.
+QString jsonLine(const QJsonObject &object);
+
 // The listed files of the list commands (recent files, lock entries), each on a line after
 // indent: printable() and marked "  (missing)" when no such file or folder exists any more;
 // as JSON, {path, exists}.
@@ -170,6 +173,7 @@ QString groupHelpText(const Command &group, const QString &commandLine);
 Command settingsCommands();
 Command recentCommands();
 Command lockCommands();
+Command watchCommand();
 std::vector<Command> textCommands();
 
 } // namespace Tool

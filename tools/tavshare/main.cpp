@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tavshare"));
 
     std::vector<Command> commands = textCommands();
-    commands.insert(commands.begin(), {settingsCommands(), recentCommands(), lockCommands()});
+    commands.insert(commands.begin(), {settingsCommands(), recentCommands(), lockCommands(), watchCommand()});
     // Listed with the others; main() answers it, as "COMMAND --help".
     commands.push_back(group(QStringLiteral("help"), QStringLiteral("show the help of the tool or of a command, such as 'help settings set'"), QString(), {}));
     const Command tool = group(QStringLiteral("tavshare"), QString(), QStringLiteral(
