@@ -3,6 +3,7 @@
 
 #include "TavShare.h"
 #include "lockfile_p.h"
+#include "lockholder_p.h"
 #include "logging_p.h"
 
 #include <QCoreApplication>
@@ -229,6 +230,7 @@ int TavShare::getLock(const QString &file)
 
     switch (lockFile.append(entry)) {
     case LockFileHandle::Rewritten:
+        LockHolders::noteTaken(lockFilePath, entry);
         return 0;
     case LockFileHandle::Unchanged:
         return 1;
@@ -260,6 +262,7 @@ bool TavShare::releaseLock(const QString &file)
 
     switch (lockFile.remove(entry)) {
     case LockFileHandle::Rewritten:
+        LockHolders::noteReleased(lockFilePath, entry);
         return true;
     case LockFileHandle::Unchanged:
         return false;

@@ -8,12 +8,14 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <csignal>
 #include <future>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -72,6 +74,51 @@ QStringList messagesOf(int failure, const QString &reason = QString())
     return reason.isEmpty() ? capture.texts() : capture.texts() + QStringList(reason);
 }
 
+// A file of /proc, which tells no size.
+QByteArray procText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Waits until the process pid has died (a zombie, or gone), at most five seconds: its
+// descriptors, and so its flocks, are closed by then.
+bool waitDead(qint64 pid)
+{
+    for (int i = 0; i < 5000; ++i) {
+        const QByteArray stat = procText(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
+            return true;
+        QThread::msleep(1);
+    }
+    return false;
+}
+
+bool finished(QProcess &process)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished();
+}
+
+// Starts a lockpeer that holds count files named after prefix, through program (the peer
+// itself or a wrapper); the pid of the process that holds them, 0 on failure.
+qint64 startHolder(QProcess &peer, const QString &mode, const QString &prefix, int count, const QStringList &wrapper = {})
+{
+    const QStringList arguments = {QStringLiteral(LOCKPEER_PATH), QCoreApplication::applicationName(), mode, prefix, QString::number(count)};
+    peer.start(wrapper.isEmpty() ? arguments.first() : wrapper.first(), (wrapper.mid(1) + arguments).mid(wrapper.isEmpty() ? 1 : 0));
+    QByteArray line;
+    while (!line.startsWith("ready ") && (peer.canReadLine() || peer.waitForReadyRead(10000)))
+        line = peer.readLine().trimmed();
+    return line.mid(6).toLongLong();
+}
+
+// The record a process of another kernel, or of an earlier boot, would have left.
+QByteArray recordOf(const QByteArray &bootId, qint64 pid, const QString &path)
+{
+    const QByteArray machine = procText(QStringLiteral("/etc/machine-id")).trimmed();
+    return "boot=" + bootId + "\tmachine=" + machine + "\tpidns=pid:[1]\tpid=" + QByteArray::number(pid) + "\tstart=1\tuid="
+        + QByteArray::number(::geteuid()) + "\thost=h\tapp=lockapp\texe=/bin/x\n" + path.toUtf8() + '\n';
+}
+
 const QString unlistable = QStringLiteral("A path with a line break, an unpaired surrogate or more than 16 MiB cannot be listed in a lock file");
 
 } // namespace
@@ -106,6 +153,7 @@ private slots:
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && ::setrlimit(RLIMIT_NOFILE, &m_descriptorLimit) == 0);
         QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 01777) == 0);
         QFile::remove(QFile::decodeName(m_lockFile));
+        QDir(QFile::decodeName(m_lockFile) + QStringLiteral(".d")).removeRecursively();
     }
 
     void takeAndRelease_data()
@@ -357,6 +405,70 @@ private slots:
         QCOMPARE(outputs.count('1'), ones);
         QCOMPARE(outputs.count('\n'), taken + ones);
         QVERIFY(passes == QLatin1String("t") || contentOf(QFile::decodeName(m_lockFile)) == list);
+    }
+
+    // Who holds an entry, as getLockHolder proves it, while the holder runs and after it
+    // was killed with SIGKILL (-1: not killed). Each kill row runs TAVSHARE_HOLDER_ROUNDS
+    // times (a few here; 100 in a measured run).
+    void holders_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("whileHeld");
+        QTest::addColumn<int>("afterKill");
+        const int running = TavShare::HeldByRunningProcess, ended = TavShare::HolderEnded, unknown = TavShare::HolderUnknown;
+        QTest::newRow("this process") << QStringLiteral("self") << int(TavShare::HeldByThisProcess) << -1;
+        QTest::newRow("released") << QStringLiteral("released") << int(TavShare::NotLocked) << -1;
+        QTest::newRow("another process") << QStringLiteral("hold") << running << ended;
+        // Its parent has exited; the child shares the parent's record and flock.
+        QTest::newRow("forked child") << QStringLiteral("hold-fork") << running << ended;
+        QTest::newRow("another pid namespace") << QStringLiteral("unshare") << running << ended;
+        // An older library's entry, or a hand edit.
+        QTest::newRow("no record") << QStringLiteral("none") << unknown << -1;
+        // Flock free, but written by a kernel whose flocks this one cannot see.
+        QTest::newRow("record of another kernel") << QStringLiteral("other boot") << unknown << -1;
+        QTest::newRow("record from before this boot") << QStringLiteral("earlier boot") << ended << -1;
+        // A dead holder whose pid now belongs to a running process (this one): still dead.
+        QTest::newRow("pid reused") << QStringLiteral("reused") << ended << -1;
+    }
+
+    void holders()
+    {
+        QFETCH(QString, holder);
+        QFETCH(int, whileHeld);
+        QFETCH(int, afterKill);
+        const QString prefix = m_files.filePath(QStringLiteral("held"));
+        const QString file = prefix + QLatin1Char('0');
+        const QString records = QFile::decodeName(m_lockFile) + QStringLiteral(".d");
+        const int rounds = afterKill < 0 ? 1 : qEnvironmentVariableIsSet("TAVSHARE_HOLDER_ROUNDS") ? qEnvironmentVariableIntValue("TAVSHARE_HOLDER_ROUNDS") : 3;
+        for (int round = 0; round < rounds; ++round) {
+            QProcess peer;
+            qint64 pid = 0;
+            if (holder == QLatin1String("self") || holder == QLatin1String("released")) {
+                QVERIFY(writeFile(file, "<model/>") && TavShare::getLock(file) == 0);
+                QVERIFY(holder == QLatin1String("self") || TavShare::releaseLock(file));
+            } else if (afterKill >= 0) {
+                const bool unshare = holder == QLatin1String("unshare");
+                pid = startHolder(peer, unshare ? QStringLiteral("hold") : holder, prefix, 1,
+                                  unshare ? QStringList{QStringLiteral("unshare"), QStringLiteral("--pid"), QStringLiteral("--fork"), QStringLiteral("--kill-child")} : QStringList());
+                if (pid == 0 && unshare)
+                    QSKIP("unshare cannot make a pid namespace here");
+                QVERIFY(pid > 0 && (holder != QLatin1String("hold-fork") || finished(peer)));
+            } else {
+                QVERIFY(writeFile(QFile::decodeName(m_lockFile), file.toUtf8()));
+                const QByteArray boot = holder == QLatin1String("reused") ? procText(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed() : "other";
+                const QString record = records + QStringLiteral("/handmade");
+                QVERIFY(holder == QLatin1String("none") || (QDir().mkpath(records) && writeFile(record, recordOf(boot, QCoreApplication::applicationPid(), file))));
+                const timespec times[2] = {{1000, 0}, {1000, 0}};
+                QVERIFY(holder != QLatin1String("earlier boot") || ::utimensat(AT_FDCWD, QFile::encodeName(record).constData(), times, 0) == 0);
+            }
+            QCOMPARE(int(TavShare::getLockHolder(file)), whileHeld);
+            if (afterKill >= 0) {
+                QVERIFY(::kill(pid_t(pid), SIGKILL) == 0 && waitDead(pid));
+                QCOMPARE(int(TavShare::getLockHolder(file)), afterKill);
+                QVERIFY(finished(peer));
+            }
+            cleanup();
+        }
     }
 
 private:
