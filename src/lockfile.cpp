@@ -228,9 +228,15 @@ int TavShare::getLock(const QString &file)
         break;
     }
 
-    switch (lockFile.append(entry)) {
+    // This process's record lists the entry before the lock file does: a holder killed in
+    // between leaves a path in its record that the lock file does not list, never an
+    // entry that no record lists.
+    const bool noted = LockHolders::noteTaken(lockFilePath, entry);
+    const LockFileHandle::Outcome outcome = lockFile.append(entry);
+    if (outcome != LockFileHandle::Rewritten && noted)
+        LockHolders::noteReleased(lockFilePath, entry);
+    switch (outcome) {
     case LockFileHandle::Rewritten:
-        LockHolders::noteTaken(lockFilePath, entry);
         return 0;
     case LockFileHandle::Unchanged:
         return 1;

@@ -66,9 +66,10 @@ QString folderFor(const QString &lockFilePath);
 // This process, read afresh after a fork.
 HolderIdentity currentProcess();
 
-// Notes in this process's record that it took, or released, entry of the lock file at
+// Notes in this process's record that it takes, or released, entry of the lock file at
 // lockFilePath. Called while the lock file's flock is held; failures are ignored.
-void noteTaken(const QString &lockFilePath, const QString &entry);
+// noteTaken tells whether the record did not list entry before and now does.
+bool noteTaken(const QString &lockFilePath, const QString &entry);
 void noteReleased(const QString &lockFilePath, const QString &entry);
 
 // Every readable record beside the lock file at lockFilePath, owned by this user.

@@ -230,11 +230,12 @@ public:
         }
     }
 
-    void note(const QString &lockFilePath, const QString &entry, bool taken)
+    // Whether the record lists entry now when taken, or no longer when not.
+    bool note(const QString &lockFilePath, const QString &entry, bool taken)
     {
         const std::lock_guard<std::mutex> guard(m_mutex);
         if (!m_alive)
-            return;
+            return false;
         OwnRecord &record = m_records[lockFilePath];
         // A child forked without exec shares its parent's record and flock. It leaves the
         // descriptor open, so the parent's entries stay running while it lives (never a
@@ -242,41 +243,42 @@ public:
         if (record.descriptor >= 0 && record.pid != ::getpid())
             record = OwnRecord();
         const QByteArray line = entry.toUtf8() + '\n';
-        if (record.descriptor < 0) {
-            if (taken)
-                create(lockFilePath, record, line);
-            return;
-        }
+        if (record.descriptor < 0)
+            return taken && create(lockFilePath, record, line);
         const int at = record.content.indexOf('\n' + line);
         QByteArray content = record.content;
         if (taken && at < 0)
             content += line;
         else if (!taken && at >= 0)
             content.remove(at + 1, line.size());
+        const bool changed = content != record.content;
         struct stat status;
         // Deleted by a cleaner of the temporary folder: write it anew.
         if (::fstat(record.descriptor, &status) == 0 && status.st_nlink == 0) {
             ::close(record.descriptor);
             record.descriptor = -1;
-            create(lockFilePath, record, content.mid(content.indexOf('\n') + 1));
-        } else if (content != record.content && writeOver(record.descriptor, record.content, content)) {
-            record.content = content;
+            return create(lockFilePath, record, content.mid(content.indexOf('\n') + 1)) && changed;
         }
+        if (!changed || !writeOver(record.descriptor, record.content, content))
+            return false;
+        record.content = content;
+        return true;
     }
 
 private:
-    static void create(const QString &lockFilePath, OwnRecord &record, const QByteArray &paths)
+    static bool create(const QString &lockFilePath, OwnRecord &record, const QByteArray &paths)
     {
         HolderIdentity self = LockHolders::currentProcess();
         self.application = QCoreApplication::applicationName();
         const int folder = openFolder(lockFilePath, true);
         if (folder < 0)
-            return;
+            return false;
         record.name = QFile::encodeName(self.recordName());
         record.content = self.header() + '\n' + paths;
         record.pid = pid_t(::getpid());
         record.descriptor = createRecord(folder, record.name, record.content);
         ::close(folder);
+        return record.descriptor >= 0;
     }
 
     static void removeRecord(const QString &lockFilePath, const OwnRecord &record)
@@ -327,9 +329,9 @@ HolderIdentity LockHolders::currentProcess()
     return self;
 }
 
-void LockHolders::noteTaken(const QString &lockFilePath, const QString &entry)
+bool LockHolders::noteTaken(const QString &lockFilePath, const QString &entry)
 {
-    registry.note(lockFilePath, entry, true);
+    return registry.note(lockFilePath, entry, true);
 }
 
 void LockHolders::noteReleased(const QString &lockFilePath, const QString &entry)

@@ -8,7 +8,7 @@
 // takes each, "r" releases each, "p" takes and releases each in turn. It prints one
 // result a line (releaseLock's as 0 or 1).
 //
-// With PASSES "hold" it takes the files, prints "ready PID" (its pid as /proc names it,
+// With PASSES "hold" it takes the files (over from an ended holder too), prints "ready PID" (its pid as /proc names it,
 // also from inside another pid namespace) and holds them until standard input closes;
 // "hold-fork" forks first and lets the child hold them on after the parent has exited,
 // until it is killed;
@@ -26,10 +26,19 @@
 
 namespace {
 
+// Takes file, also over from a holder that has ended.
+int take(const QString &file)
+{
+    const int result = TavShare::getLock(file);
+    if (result == 1 && TavShare::getLockHolder(file) == TavShare::HolderEnded && TavShare::releaseLock(file))
+        return TavShare::getLock(file);
+    return result;
+}
+
 int hold(const QStringList &files, const QString &mode)
 {
     for (const QString &file : files)
-        std::cout << TavShare::getLock(file) << '\n';
+        std::cout << take(file) << '\n';
     // The parent names its child, which holds the files on from the moment of the fork.
     if (mode == QLatin1String("hold-fork")) {
         const pid_t child = ::fork();
@@ -44,7 +53,7 @@ int hold(const QStringList &files, const QString &mode)
     while (mode == QLatin1String("hold-churn")) {
         const QString &file = files.at(QRandomGenerator::global()->bounded(int(files.size())));
         TavShare::releaseLock(file);
-        TavShare::getLock(file);
+        take(file);
     }
     std::cin.get();
     return 0;

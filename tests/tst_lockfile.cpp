@@ -6,6 +6,7 @@
 #include "tavtest.h"
 #include "unprivileged.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
@@ -469,6 +470,46 @@ private slots:
             }
             cleanup();
         }
+    }
+
+    // Eight holders release and take their files at random and are killed at random for
+    // TAVSHARE_HOLDER_STRESS_SECONDS (3 here; 60 in a measured run), each replaced by one
+    // that takes the files over. After each kill, no entry of a living holder may read
+    // anything but running (or not locked, between its release and take), and the killed
+    // one's entries read ended.
+    void randomKills()
+    {
+        const int seconds = qEnvironmentVariableIsSet("TAVSHARE_HOLDER_STRESS_SECONDS") ? qEnvironmentVariableIntValue("TAVSHARE_HOLDER_STRESS_SECONDS") : 3;
+        const int holderCount = 8, fileCount = 4;
+        std::vector<QProcess> peers(holderCount);
+        std::vector<qint64> pids(holderCount);
+        const auto fileOf = [this](int holder, int file) { return m_files.filePath(QStringLiteral("churn%1-%2").arg(holder).arg(file)); };
+        for (int holder = 0; holder < holderCount; ++holder)
+            QVERIFY((pids[holder] = startHolder(peers[holder], QStringLiteral("hold-churn"), fileOf(holder, 0).chopped(1), fileCount)) > 0);
+        QRandomGenerator random(20);
+        QElapsedTimer timer;
+        timer.start();
+        int kills = 0, livingNotRunning = 0, killedNotEnded = 0;
+        while (timer.elapsed() < seconds * 1000) {
+            const int victim = random.bounded(holderCount);
+            QVERIFY(::kill(pid_t(pids[victim]), SIGKILL) == 0 && waitDead(pids[victim]) && finished(peers[victim]));
+            for (int holder = 0; holder < holderCount; ++holder) {
+                for (int file = 0; file < fileCount; ++file) {
+                    const int state = TavShare::getLockHolder(fileOf(holder, file));
+                    if (holder != victim)
+                        livingNotRunning += state != TavShare::HeldByRunningProcess && state != TavShare::NotLocked;
+                    else
+                        killedNotEnded += state != TavShare::HolderEnded && state != TavShare::NotLocked;
+                }
+            }
+            ++kills;
+            QVERIFY((pids[victim] = startHolder(peers[victim], QStringLiteral("hold-churn"), fileOf(victim, 0).chopped(1), fileCount)) > 0);
+        }
+        qInfo("%d kills in %d s: %d entries of living holders not running, %d of killed ones not ended", kills, seconds, livingNotRunning, killedNotEnded);
+        for (int holder = 0; holder < holderCount; ++holder)
+            QVERIFY(::kill(pid_t(pids[holder]), SIGKILL) == 0 && finished(peers[holder]));
+        QCOMPARE(livingNotRunning, 0);
+        QCOMPARE(killedNotEnded, 0);
     }
 
 private:
