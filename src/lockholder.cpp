@@ -71,7 +71,7 @@ QString HolderIdentity::recordName() const
 
 bool HolderIdentity::isSameProcess(const HolderIdentity &other) const
 {
-    return pid == other.pid && startTime == other.startTime && bootId == other.bootId && pidNamespace == other.pidNamespace;
+    return pid > 0 && pid == other.pid && startTime == other.startTime && bootId == other.bootId && pidNamespace == other.pidNamespace;
 }
 
 QString LockHolders::folderFor(const QString &lockFilePath)
