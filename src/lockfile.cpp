@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -82,6 +83,8 @@ template <typename Use>
 void forEachEntry(const QByteArray &content, Use use)
 {
     Line rest = asLine(content);
+    // Searched once for the whole content rather than line by line: most lock files hold none.
+    const bool carriageReturns = rest.find('\r') != Line::npos;
     // A byte order mark at the start tells the encoding; it is no part of the first line.
     if (rest.substr(0, byteOrderMark.size()) == byteOrderMark)
         rest.remove_prefix(byteOrderMark.size());
@@ -92,7 +95,7 @@ void forEachEntry(const QByteArray &content, Use use)
             line.remove_prefix(1);
         while (!line.empty() && isAsciiSpace(line.back()))
             line.remove_suffix(1);
-        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()) && line.find('\r') == Line::npos)) {
+        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()) && (!carriageReturns || line.find('\r') == Line::npos))) {
             if (!line.empty())
                 use(line, true);
         } else {
@@ -144,6 +147,45 @@ QByteArray joinEntries(const QByteArray &content, const QByteArray &removed, qsi
     return joined;
 }
 
+// Where entry stands in content. Plain content is what this library writes: its entries
+// one "\n" apart, byte for byte, and nothing else; an entry is then added or taken out
+// by writing what changes, without copying the others.
+struct Scan
+{
+    int listed = 0;
+    qsizetype at = -1; // of the first line naming entry, in plain content
+    bool plain = true;
+};
+
+Scan scanFor(const QByteArray &content, const QByteArray &entry)
+{
+    Scan scan;
+    const Line wanted = asLine(entry);
+    const char *next = content.constData(); // where the next entry starts in plain content
+    forEachEntry(content, [&](Line line, bool inContent) {
+        scan.plain = scan.plain && inContent && line.data() == next;
+        next = line.data() + line.size() + 1;
+        if (line == wanted && scan.listed++ == 0 && inContent)
+            scan.at = line.data() - content.constData();
+    });
+    scan.plain = scan.plain && (content.isEmpty() || next == content.constData() + content.size() + 1);
+    return scan;
+}
+
+// The length of the longest common start of a and b.
+qsizetype commonStart(const QByteArray &a, const QByteArray &b)
+{
+    const qsizetype length = std::min(a.size(), b.size());
+    // Whole blocks through memcmp, which is many times faster than a loop over bytes.
+    const qsizetype block = 1024;
+    qsizetype same = 0;
+    while (same + block <= length && std::memcmp(a.constData() + same, b.constData() + same, size_t(block)) == 0)
+        same += block;
+    while (same < length && a.at(same) == b.at(same))
+        ++same;
+    return same;
+}
+
 } // namespace
 
 LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
@@ -175,10 +217,13 @@ LockFileHandle::Outcome LockFileHandle::append(const QString &entry)
     if (m_status != Open)
         return WriteFailed;
     const QByteArray added = entry.toUtf8();
+    const Scan scan = scanFor(m_content, added);
+    if (scan.listed > 0)
+        return Unchanged;
+    if (scan.plain)
+        return replaceTail(m_content.size(), m_content.isEmpty() ? added : '\n' + added) ? Rewritten : WriteFailed;
     int listed;
     QByteArray content = joinEntries(m_content, added, 1 + added.size(), &listed);
-    if (listed > 0)
-        return Unchanged;
     if (!content.isEmpty())
         content += '\n';
     content += added;
@@ -189,11 +234,26 @@ LockFileHandle::Outcome LockFileHandle::remove(const QString &entry)
 {
     if (m_status != Open)
         return WriteFailed;
-    int listed;
-    const QByteArray content = joinEntries(m_content, entry.toUtf8(), 0, &listed);
-    if (listed == 0)
+    const QByteArray removed = entry.toUtf8();
+    const Scan scan = scanFor(m_content, removed);
+    if (scan.listed == 0)
         return Unchanged;
+    if (scan.plain && scan.listed == 1) {
+        // The last line goes with the line feed before it; any other with the one after.
+        const qsizetype end = scan.at + removed.size();
+        const bool last = end == m_content.size();
+        const QByteArray tail = last ? QByteArray() : m_content.mid(int(end + 1));
+        return replaceTail(last ? std::max<qsizetype>(scan.at - 1, 0) : scan.at, tail) ? Rewritten : WriteFailed;
+    }
+    int listed;
+    const QByteArray content = joinEntries(m_content, removed, 0, &listed);
     return replaceContent(content) ? Rewritten : WriteFailed;
+}
+
+bool LockFileHandle::replaceContent(const QByteArray &content)
+{
+    const qsizetype same = commonStart(m_content, content);
+    return replaceTail(same, content.mid(int(same)));
 }
 
 QString lockFilePathFor(const QString &applicationName)

@@ -96,8 +96,11 @@ public:
 private:
     // Platform part: opens, checks, locks and reads m_content.
     Status openAndLock(const QString &path, OpenMode mode);
-    // Platform part: makes content the whole file, or leaves m_content in it on failure.
+    // Makes content the whole file, or leaves m_content in it on failure.
     bool replaceContent(const QByteArray &content);
+    // Platform part: makes the file m_content up to from, then tail; or leaves m_content
+    // in it on failure.
+    bool replaceTail(qsizetype from, const QByteArray &tail);
 
     int m_descriptor = -1;
     bool m_writable = false;
