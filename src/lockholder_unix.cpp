@@ -152,13 +152,11 @@ void parseRecord(const QByteArray &content, HolderRecord *record)
     }
 }
 
-// Writes content over the file that holds previous, from the first byte that differs.
-bool writeOver(int descriptor, const QByteArray &previous, const QByteArray &content)
+// Makes the record of previousSize bytes hold content. Records are a few lines: they are
+// written whole.
+bool writeRecord(int descriptor, const QByteArray &content, qsizetype previousSize)
 {
     qsizetype written = 0;
-    const qsizetype common = std::min(previous.size(), content.size());
-    while (written < common && previous.at(written) == content.at(written))
-        ++written;
     while (written < content.size()) {
         const ssize_t count = ::pwrite(descriptor, content.constData() + written, size_t(content.size() - written), off_t(written));
         if (count < 0 && errno == EINTR)
@@ -167,7 +165,7 @@ bool writeOver(int descriptor, const QByteArray &previous, const QByteArray &con
             return false;
         written += count;
     }
-    return content.size() >= previous.size() || ::ftruncate(descriptor, off_t(content.size())) == 0;
+    return content.size() >= previousSize || ::ftruncate(descriptor, off_t(content.size())) == 0;
 }
 
 // Makes the record name in folder with content, whole before anyone can see it, and
@@ -175,13 +173,13 @@ bool writeOver(int descriptor, const QByteArray &previous, const QByteArray &con
 int createRecord(int folder, const QByteArray &name, const QByteArray &content)
 {
     const auto fill = [&content](int descriptor) {
-        return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && writeOver(descriptor, QByteArray(), content);
+        return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && writeRecord(descriptor, content, 0);
     };
     int descriptor = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (descriptor >= 0) {
         const QByteArray proc = "/proc/self/fd/" + QByteArray::number(descriptor);
-        // A record of the same name is one of a process of this pid and start time in
-        // this boot, which is this very process: left from a record a cleaner had renamed.
+        // A record of that name can only be this very process's, written for the same
+        // folder reached by another path: the new one replaces it.
         bool linked = fill(descriptor) && (::linkat(AT_FDCWD, proc.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0
                                            || (errno == EEXIST && ::unlinkat(folder, name.constData(), 0) == 0
                                                && ::linkat(AT_FDCWD, proc.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0));
@@ -259,7 +257,7 @@ public:
             record.descriptor = -1;
             return create(lockFilePath, record, content.mid(content.indexOf('\n') + 1)) && changed;
         }
-        if (!changed || !writeOver(record.descriptor, record.content, content))
+        if (!changed || !writeRecord(record.descriptor, content, record.content.size()))
             return false;
         record.content = content;
         return true;
@@ -396,7 +394,7 @@ bool LockHolders::tidyDeadRecord(const QString &lockFilePath, const QString &fil
                 if (!dropped.contains(path))
                     kept += path.toUtf8() + '\n';
             }
-            tidied = kept.count('\n') <= 1 ? ::unlinkat(folder, name.constData(), 0) == 0 : writeOver(descriptor, content, kept);
+            tidied = kept.count('\n') <= 1 ? ::unlinkat(folder, name.constData(), 0) == 0 : writeRecord(descriptor, kept, content.size());
         }
     }
     if (descriptor >= 0)

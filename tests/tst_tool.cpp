@@ -223,8 +223,9 @@ private Q_SLOTS:
         }
     }
 
-    // Each entry's holder: this process (running), a process that took a lock and ended,
-    // and an entry no record lists. prune --ended drops the ended one and its record.
+    // Each entry's holder: this process (running), a process that took locks and ended,
+    // and an entry no record lists. release and prune --ended drop the ended holder's
+    // entries from its record, and the record once it lists nothing.
     void locksHolders()
     {
         const QString app = QCoreApplication::applicationName();
@@ -234,9 +235,15 @@ private Q_SLOTS:
         QVERIFY(TavShare::getLock(m_held) == 0);
         const pid_t child = ::fork();
         if (child == 0)
-            ::_exit(TavShare::getLock(ended));
+            ::_exit(TavShare::getLock(ended) + TavShare::getLock(m_gone));
         int status = 0;
         QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 && append(path, "/hand/edit"));
+        // Released by hand: gone from the ended holder's record too.
+        QCOMPARE(tavshare("locks release --app dornel " + m_gone).out, "released " + m_gone + '\n');
+        for (const QFileInfo &record : QDir(path + ".d").entryInfoList(QDir::Files)) {
+            QFile file(record.filePath());
+            QVERIFY(file.open(QIODevice::ReadOnly) && !file.readAll().contains(m_gone.toUtf8()));
+        }
         QCOMPARE(tavshare("locks list --app dornel").out, QString("%1  [holder running: pid %2, Dornel]\n%3  (missing)  [holder ended: was pid %4, Dornel]\n"
                                                                   "/hand/edit  (missing)  [holder unknown]\n").arg(m_held).arg(::getpid()).arg(ended).arg(child));
         QCOMPARE(tavshare("locks prune --app dornel --ended --dry-run").out, "would drop " + ended + '\n');
