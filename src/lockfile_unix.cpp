@@ -175,6 +175,8 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, QByteArray
     return LockFileHandle::Open;
 }
 
+} // namespace
+
 // Makes the file of previousSize bytes hold tail from the byte at from on: writes tail
 // there, then cuts the file if it got shorter. Taking a lock appends a line and releasing
 // the latest one cuts it off, so most changes write a line or nothing instead of the
@@ -194,8 +196,6 @@ bool writeTail(int descriptor, qsizetype from, const QByteArray &tail, qsizetype
     }
     return from + tail.size() >= previousSize || ::ftruncate(descriptor, off_t(from + tail.size())) == 0;
 }
-
-} // namespace
 
 LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode mode)
 {

@@ -2,13 +2,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "lockholder_p.h"
+#include "lockfile_p.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <limits>
 #include <mutex>
 #include <utility>
 
@@ -152,28 +154,12 @@ void parseRecord(const QByteArray &content, HolderRecord *record)
     }
 }
 
-// Makes the record of previousSize bytes hold content. Records are a few lines: they are
-// written whole.
-bool writeRecord(int descriptor, const QByteArray &content, qsizetype previousSize)
-{
-    qsizetype written = 0;
-    while (written < content.size()) {
-        const ssize_t count = ::pwrite(descriptor, content.constData() + written, size_t(content.size() - written), off_t(written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return content.size() >= previousSize || ::ftruncate(descriptor, off_t(content.size())) == 0;
-}
-
 // Makes the record name in folder with content, whole before anyone can see it, and
 // returns its descriptor with the flock held; -1 on failure.
 int createRecord(int folder, const QByteArray &name, const QByteArray &content)
 {
     const auto fill = [&content](int descriptor) {
-        return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && writeRecord(descriptor, content, 0);
+        return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && writeTail(descriptor, 0, content, 0);
     };
     int descriptor = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (descriptor >= 0) {
@@ -244,26 +230,40 @@ public:
         if (record.descriptor < 0)
             return taken && create(lockFilePath, record, line);
         const int at = record.content.indexOf('\n' + line);
-        QByteArray content = record.content;
-        if (taken && at < 0)
-            content += line;
-        else if (!taken && at >= 0)
-            content.remove(at + 1, line.size());
-        const bool changed = content != record.content;
+        if (!taken) {
+            // Only what follows the path is written again.
+            if (at < 0)
+                return false;
+            if (!writeTail(record.descriptor, at + 1, record.content.mid(at + 1 + line.size()), record.content.size()))
+                return restore(record);
+            record.content.remove(at + 1, line.size());
+            return true;
+        }
         struct stat status;
-        // Deleted by a cleaner of the temporary folder: write it anew.
+        // Deleted by a cleaner of the temporary folder: written anew, whole.
         if (::fstat(record.descriptor, &status) == 0 && status.st_nlink == 0) {
             ::close(record.descriptor);
             record.descriptor = -1;
-            return create(lockFilePath, record, content.mid(content.indexOf('\n') + 1)) && changed;
+            const QByteArray paths = record.content.mid(record.content.indexOf('\n') + 1);
+            return create(lockFilePath, record, at < 0 ? paths + line : paths) && at < 0;
         }
-        if (!changed || !writeRecord(record.descriptor, content, record.content.size()))
+        if (at >= 0)
             return false;
-        record.content = content;
+        if (!writeTail(record.descriptor, record.content.size(), line, record.content.size()))
+            return restore(record);
+        record.content += line;
         return true;
     }
 
 private:
+    // After a failed write the record may hold anything: it is written whole again, as far
+    // as that goes. It is never closed, which would let its entries read ended.
+    static bool restore(const OwnRecord &record)
+    {
+        writeTail(record.descriptor, 0, record.content, std::numeric_limits<qsizetype>::max());
+        return false;
+    }
+
     static bool create(const QString &lockFilePath, OwnRecord &record, const QByteArray &paths)
     {
         HolderIdentity self = LockHolders::currentProcess();
@@ -394,7 +394,7 @@ bool LockHolders::tidyDeadRecord(const QString &lockFilePath, const QString &fil
                 if (!dropped.contains(path))
                     kept += path.toUtf8() + '\n';
             }
-            tidied = kept.count('\n') <= 1 ? ::unlinkat(folder, name.constData(), 0) == 0 : writeRecord(descriptor, kept, content.size());
+            tidied = kept.count('\n') <= 1 ? ::unlinkat(folder, name.constData(), 0) == 0 : writeTail(descriptor, 0, kept, content.size());
         }
     }
     if (descriptor >= 0)
