@@ -6,8 +6,10 @@
 #   libtavshare2      Library      the shared library
 #   libtavshare-dev   Development  headers, CMake package and pkg-config file
 #   tavshare          Tool         the tavshare tool, its man page and bash completion
+#   libtavshare-doc   doc          the reference documentation, HTML and .qch
 # A Qt 5 build names its packages libtavshareqt5-2 and libtavshareqt5-dev, so that they
-# install beside the Qt 6 ones; the tool is packaged from the Qt 6 build only.
+# install beside the Qt 6 ones; the tool and the documentation, the same for both, are
+# packaged from the Qt 6 build only.
 
 if(TAVSHARE_QT_MAJOR EQUAL 5)
     set(TAVSHARE_DEB_SOURCE tavshareqt5)
@@ -39,9 +41,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+# Installed as into /usr, so that the pkg-config file names /usr and not the staging folder.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_COMPONENTS_ALL Library Development)
 if(TAVSHARE_BUILD_TOOLS AND NOT TAVSHARE_QT_MAJOR EQUAL 5)
     list(APPEND CPACK_COMPONENTS_ALL Tool)
+endif()
+if(TARGET docs AND NOT TAVSHARE_QT_MAJOR EQUAL 5)
+    list(APPEND CPACK_COMPONENTS_ALL doc)
 endif()
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -73,6 +80,39 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "development files of the Tavrelle suite's shared library
 Headers, the CMake package (find_package) and the pkg-config file for building
 applications against the Tavrelle suite's shared library (Qt ${TAVSHARE_QT_MAJOR}).")
+
+set(CPACK_DEBIAN_DOC_PACKAGE_NAME libtavshare-doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
+set(CPACK_COMPONENT_DOC_DESCRIPTION
+    "reference documentation of the Tavrelle suite's shared library
+The reference of the public headers of the library that every application of
+the Tavrelle cell-biology modelling suite loads, as HTML and as a Qt help file
+(tavshare.qch) for Qt Creator and Qt Assistant. It covers the Qt 6 and the
+Qt 5 build alike.")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SUGGESTS libtavshare-doc)
+if("doc" IN_LIST CPACK_COMPONENTS_ALL)
+    # Registers the HTML reference with the system's documentation catalogue.
+    set(doc_base ${CMAKE_CURRENT_BINARY_DIR}/debian/doc-base/libtavshare-doc)
+    file(WRITE ${doc_base} "Document: libtavshare\nTitle: libTavShare reference\n"
+        "Abstract: The public headers of the Tavrelle suite's shared library.\nSection: Programming/C++\n\n"
+        "Format: HTML\nIndex: ${CMAKE_INSTALL_FULL_DOCDIR}/html/index.html\nFiles: ${CMAKE_INSTALL_FULL_DOCDIR}/html/*.html\n")
+    install(FILES ${doc_base} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base COMPONENT doc EXCLUDE_FROM_ALL)
+endif()
+
+# One library and one set of development files per architecture can be installed side
+# by side; the documentation serves every architecture.
+set(CPACK_TAVSHARE_MULTI_ARCH
+    ${TAVSHARE_DEB_LIBRARY}=same lib${TAVSHARE_DEB_SOURCE}-dev=same libtavshare-doc=foreign)
+if(TAVSHARE_QT_MAJOR EQUAL 5)
+    # Qt 5 refuses programs built without -fPIC, so the pkg-config file asks for it.
+    set(lintian_overrides ${CMAKE_CURRENT_BINARY_DIR}/debian/lintian/lib${TAVSHARE_DEB_SOURCE}-dev)
+    file(WRITE ${lintian_overrides}
+        "# Qt 5 refuses to compile a program without -fPIC: the flag is what consumers need, not one of ours.\n"
+        "lib${TAVSHARE_DEB_SOURCE}-dev: pkg-config-bad-directive -fPIC [usr/lib/*/pkgconfig/${TAVSHARE_PACKAGE_NAME}.pc]\n")
+    install(FILES ${lintian_overrides} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        COMPONENT Development EXCLUDE_FROM_ALL)
+endif()
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME tavshare)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
@@ -121,5 +161,6 @@ else()
 endif()
 
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/TavShareDebStaging.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/TavShareDebFinish.cmake)
 
 include(CPack)

@@ -46,10 +46,22 @@ install(FILES
     COMPONENT Development
 )
 
-# The pkg-config file finds its prefix from its own location, so the installed tree may move.
-file(RELATIVE_PATH TAVSHARE_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
-set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core Qt${TAVSHARE_QT_MAJOR}Network")
+# The pkg-config file names the prefix the files are installed into, decided at install
+# time (cmake --install --prefix), so that its paths come out as plain absolute paths.
+# Qt 5, built to reduce relocations, refuses to compile a program without -fPIC (a PIE
+# will not do); its CMake package adds the flag, its pkg-config file does not, so ours
+# does. Qt 6 accepts a PIE as it is.
+if(TAVSHARE_QT_MAJOR EQUAL 5)
+    set(TAVSHARE_PC_CFLAGS " -fPIC")
+endif()
+set(TAVSHARE_PC_QT_MODULES "Qt${TAVSHARE_QT_MAJOR}Core")
+set(TAVSHARE_PC_PREFIX "@prefix@") # filled in at install time
 configure_file(${CMAKE_CURRENT_LIST_DIR}/TavShare.pc.in
-    ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+    ${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc.in @ONLY)
+install(CODE "
+    get_filename_component(prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
+    configure_file(\"${CMAKE_CURRENT_BINARY_DIR}/${TAVSHARE_PACKAGE_NAME}.pc.in\"
+        \"${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${TAVSHARE_PACKAGE_NAME}.pc\" @ONLY)
+    " COMPONENT Development)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${TAVSHARE_PACKAGE_NAME}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT Development)

@@ -90,6 +90,27 @@ public:
         AckQtExamples = 0x8000         ///< the Qt examples, Qt under the BSD licence, with a heading of their own
     };
 
+    /**
+     * The results of getLock(), as the int it returns, and what an application does on each.
+     */
+    enum LockResult : int {
+        /** The file is listed for this process: open it for editing, and releaseLock() it on closing. */
+        LockTaken = 0,
+        /** Another process has the file open, or this one has: offer it read-only, and never release the lock. */
+        LockHeldAlready = 1,
+        /** Whether the file is locked is unknown: tell the user that someone else may be editing it, and release nothing. */
+        LockFileUnreadable = 2,
+        /** The lock was not taken: tell the user that the file is not protected against a second editor, and release nothing. */
+        LockNotTaken = 3
+    };
+
+    /** The forms of getScientificFormat(), as the int it takes. */
+    enum NumberFormat : int {
+        FormatExponent = 0,       ///< exponent form, 1.235e+05
+        FormatFixed = 1,          ///< fixed form, 123456.000
+        FormatFixedOrExponent = 2 ///< fixed form when 0.01 <= |value| <= 100, exponent form otherwise
+    };
+
     /** No instances: every operation is static. */
     TavShare() = delete;
 
@@ -107,6 +128,13 @@ public:
      * read-and-rewrite under an exclusive flock on the lock file, so concurrent processes
      * lose no update; a process that holds the flock for more than a few seconds without
      * writing the lock file makes it count as unreadable.
+     *
+     * The lock file is named after QCoreApplication::applicationName(), so the processes of
+     * one application share it only when they all set the same name, and the tavshare tool
+     * finds it only under the suite's spelling: each application of the suite sets its own,
+     * "Orbelle", "Quintara", "Halvex", "Dornel" or "Pellaris", before its first lock. A
+     * program without an application object has an empty name and shares "<tmp>/.lock"
+     * with every other such program.
      * @{
      */
 
@@ -129,6 +157,8 @@ public:
      * \retval 1 it was listed already, by this process or another; nothing changed
      * \retval 2 the lock file cannot be read
      * \retval 3 the lock file cannot be created or rewritten, or \a file cannot be listed
+     *
+     * The results have names, LockResult, which also say what an application does on each.
      */
     static int getLock(const QString &file);
 
@@ -244,8 +274,9 @@ public:
     /**
      * The number that \a numberStr spells, written in the suite's scientific notation.
      *
-     * \a dataFormat 0 gives exponent form, 1 fixed form, and 2 fixed form when
-     * 0.01 <= |value| <= 100 and exponent form otherwise, each with \a precision decimals;
+     * \a dataFormat 0 (FormatExponent) gives exponent form, 1 (FormatFixed) fixed form, and
+     * 2 (FormatFixedOrExponent) fixed form when 0.01 <= |value| <= 100 and exponent form
+     * otherwise, each with \a precision decimals;
      * without \a withZeroEndAfterDecimal the trailing zeros of the decimals are dropped,
      * and a point left at the end with them. The forms are those of QString::number:
      * 1.235e+05, 100.00.

@@ -35,11 +35,6 @@ foreach(line IN LISTS lines)
         continue()
     endif()
     set(name "${CMAKE_MATCH_1}")
-    # Standard-library templates instantiated for the public members' types (the line
-    # table of LinePlotData) come out as weak symbols; they are not the library's API.
-    if(name MATCHES "^std::")
-        continue()
-    endif()
     # The same API spelled differently by compiler and Qt versions.
     string(REPLACE "[abi:cxx11]" "" name "${name}")
     string(REPLACE "QList<QString>" "QStringList" name "${name}")

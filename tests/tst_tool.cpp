@@ -67,6 +67,9 @@ private Q_SLOTS:
         TavSettingsInternals::clearAllSettings();
         QFile::remove(lockFilePathFor("Quintara"));
         TavSettings::setLineSpace(1, TavSettings::AppShared);
+        TavSettingsStore().setValue("Halvex/LineSpace", "abc");
+        // A process of Pellaris that named itself in lower case.
+        QVERIFY(QFile(QDir::temp().filePath("pellaris.lock")).open(QIODevice::WriteOnly));
         const QStringList recent{m_gone, m_held, "/gone/2", m_files.path()};
         TavSettings::setRecentTavrelleFileList(recent, TavSettings::ModelFile, TavSettings::AppQuintara);
         // Output must not hand a terminal the escape sequences and direction controls an entry holds.
@@ -74,27 +77,38 @@ private Q_SLOTS:
             QVERIFY(append(lockFilePathFor("Quintara"), file));
     }
 
-    void help() { QVERIFY(tavshare("locks prune --help").out.startsWith("Usage: tavshare locks prune [options]\n")); }
+    void help()
+    {
+        for (const char *arguments : {"locks prune --help", "help locks prune", "--app x locks prune --help"})
+            QVERIFY2(tavshare(arguments).out.startsWith("Usage: tavshare locks prune [options]\n"), arguments);
+    }
 
-    // What a command prints (its standard output, or a part of its one error) and what it
-    // takes away, of all state in init(). Nothing else changes.
+    // What a command prints (its standard output and notes, or a part of its one error) and
+    // what it takes away, of all state in init(). Nothing else changes.
     void commands_data()
     {
         QTest::addColumn<int>("exitCode");
-        for (const char *column : {"arguments", "text", "gone"})
+        for (const char *column : {"arguments", "text", "gone", "note"})
             QTest::addColumn<QString>(column);
-        const auto row = [](const char *name, int exitCode, const char *arguments, const QString &text, const char *gone = "") {
-            QTest::newRow(name) << exitCode << QString::fromUtf8(arguments) << text << QString::fromUtf8(gone);
+        const auto row = [](const char *name, int exitCode, const char *arguments, const QString &text, const char *gone = "", const char *note = "") {
+            QTest::newRow(name) << exitCode << QString::fromUtf8(arguments) << text << QString::fromUtf8(gone) << QString::fromUtf8(note);
         };
+        // The refusals: usage errors, then failures.
         row("unknown command", 2, "settings frob", "tavshare settings: unknown command 'frob'; use one of: show, get");
+        row("misspelt command", 2, "setings show", "tavshare: unknown command 'setings'; did you mean 'settings'? Use one of: settings, recent");
         row("unknown application", 2, "settings show --app excel", "unknown application 'excel'; use one of: shared, orbelle");
+        row("misspelt application", 2, "recent list --app qintara", "unknown application 'qintara'; did you mean 'quintara'?");
+        row("misspelt application of a lock file", 2, "locks list --app orbele", "unknown application 'orbele'; did you mean 'orbelle'?");
+        row("setting without application", 2, "settings set LineSpace 12",
+            "each application keeps its own LineSpace; name the application: tavshare settings set LineSpace 12 --app orbelle");
+        row("unknown key", 2, "settings get Orbelle/LineSpaec", "no such setting 'Orbelle/LineSpaec', and nothing is stored under it; did you mean 'Orbelle/LineSpace'?");
+        row("unset unknown key", 2, "settings unset Linespace --app dornel --yes", "no such setting 'Dornel/Linespace'");
         row("number beyond int", 2, "settings set Orbelle/IconSize 24x2147483648", "2147483648 is out of range");
         row("type conflict", 2, "settings set LineSpace --app orbelle --type string x", "as type int");
         row("unset unconfirmed", 2, "settings unset LineSpace", "add --yes");
         row("reset without scope", 2, "settings reset --yes", "either --app NAME or --all");
         row("locks of a path", 2, "locks list --app ../Orbelle", "'../Orbelle' is no application name");
-        row("get absent", 1, "settings get Orbelle/IconSize", "tavshare: nothing is stored under Orbelle/IconSize");
-        row("misspelt setting", 1, "settings set RecentFileList/TavrelleModelFle /m --app halvex",
+        row("misspelt setting", 2, "settings set RecentFileList/TavrelleModelFle /m --app halvex",
             "no such setting 'Halvex/RecentFileList/TavrelleModelFle'; did you mean 'Halvex/RecentFileList/TavrelleModelFile'?");
         row("release not listed", 1, "locks release other.tav --app quintara", "other.tav is not listed in ");
         row("release without lock file", 1, "locks release held.tav --app halvex", "tavshare: there is no lock file ");
@@ -102,8 +116,18 @@ private Q_SLOTS:
         const QString version = TavShare::getTavrelleCurrVersionQString();
         row("version", 0, "--version", QStringLiteral("tavshare %1 (build revision %2)\n").arg(version).arg(TavShare::getRevision()));
         row("format", 0, "format --precision 2 -- -0.001", "-1e-03\n");
-        row("show", 0, "settings show --app quintara",
-            "Quintara/RecentFileList/TavrelleModelFile:\n    GONE\n    HELD\n    /gone/2\n    FILES\n");
+        row("list", 0, "settings get RecentFileList/TavrelleModelFile --app quintara", "GONE\nHELD\n/gone/2\nFILES\n");
+        row("options first", 0, "--app shared settings show", "LineSpace = 1\n");
+        row("default", 0, "settings get Orbelle/IconSize", "20x15  (default)\n");
+        row("default as JSON", 0, "settings get --json LineSpace --app orbelle",
+            "{\n    \"Orbelle/LineSpace\": {\n        \"default\": true,\n        \"value\": 10\n    }\n}\n");
+        row("invalid value as JSON", 0, "settings get LineSpace --app halvex --json",
+            "{\n    \"Halvex/LineSpace\": {\n        \"default\": false,\n        \"invalid\": \"holds 'abc', not a whole number; the suite reads 0\",\n"
+            "        \"value\": \"abc\"\n    }\n}\n", "", "tavshare: note: Halvex/LineSpace holds 'abc', not a whole number; the suite reads 0\n");
+        row("no recent files", 0, "recent list --app orbelle", "no entries\n");
+        row("lock file of another spelling", 0, "locks list --app pellaris", "no entries\n", "",
+            "tavshare: note: TMP/pellaris.lock holds the locks of processes that name themselves 'pellaris'; "
+            "the suite's application is 'Pellaris', and its processes do not see them\n");
         row("locks", 0, "locks list --app QUINTARA",
             "HELD  [holder unknown]\nGONE  (missing)  [holder unknown]\n/gone\\\\\\x1b[2J\\u202e\\x9b  (missing)  [holder unknown]\n");
         row("locks as JSON", 0, "locks list --app quintara --json",
@@ -123,6 +147,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, text);
         QFETCH(QString, gone);
+        QFETCH(QString, note);
         text.replace("GONE", m_gone).replace("HELD", m_held).replace("FILES", m_files.path());
         QStringList expected = state();
         for (const QString &thing : gone.replace("GONE", m_gone).split('|', Qt::SkipEmptyParts))
@@ -131,6 +156,8 @@ private Q_SLOTS:
         const Run run = tavshare(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, exitCode == 0 ? text : QString());
+        if (exitCode == 0)
+            QCOMPARE(run.err, note.replace("TMP", QDir::tempPath()));
         // A failure says what is wrong in one line; a usage error adds a second one that points at the help.
         QVERIFY2(exitCode == 0 || (run.err.contains(text) && run.err.count('\n') == exitCode), qPrintable(run.err));
         QCOMPARE(state(), expected);

@@ -46,17 +46,17 @@ int main(int argc, char *argv[])
 
     int lock = TavShare::getLock(model);
     out << "2. Lock " << model << " in " << TavShare::getLockFilePath() << ": " << lock
-        << (lock == 0 ? " (ours now)" : lock == 1 ? " (listed already)" : " (lock file unusable)") << '\n';
+        << (lock == TavShare::LockTaken ? " (ours now)" : lock == TavShare::LockHeldAlready ? " (listed already)" : " (lock file unusable)") << '\n';
     // Listed already: take it over only from a holder that has provably ended (a crash,
     // kill -9); a running or unknown holder keeps it.
-    if (lock == 1) {
+    if (lock == TavShare::LockHeldAlready) {
         const TavShare::LockHolder holder = TavShare::getLockHolder(model);
         if (holder == TavShare::HolderEnded && TavShare::releaseLock(model))
             lock = TavShare::getLock(model);
         out << "   Its holder " << (holder == TavShare::HolderEnded ? "has ended: taken over, " : "still runs or is unknown: ")
-            << (lock == 0 ? "ours now" : "left alone") << '\n';
+            << (lock == TavShare::LockTaken ? "ours now" : "left alone") << '\n';
     }
-    if (lock != 0)
+    if (lock != TavShare::LockTaken)
         return 1;
 
     const bool remembered = TavSettings::addRecentFileToTavrelleFileList(model, TavSettings::ModelFile, editor, 5);
@@ -65,8 +65,8 @@ int main(int argc, char *argv[])
     for (const QString &entry : recent)
         out << "     " << entry << '\n';
 
-    const QString rate = TavShare::getScientificFormat(QStringLiteral("0.000125"), 2, 3, false);
-    const QString concentration = TavShare::getScientificFormat(QStringLiteral("42.5"), 2, 3, false);
+    const QString rate = TavShare::getScientificFormat(QStringLiteral("0.000125"), TavShare::FormatFixedOrExponent, 3, false);
+    const QString concentration = TavShare::getScientificFormat(QStringLiteral("42.5"), TavShare::FormatFixedOrExponent, 3, false);
     out << "4. Labels: diffusion " << rate << ' ' << TavShare::getUnit(TavShare::UnitSquareMicrometerPerSecond)
         << ", concentration " << concentration << ' ' << TavShare::getUnit(TavShare::UnitMolePerLiter) << '\n';
 

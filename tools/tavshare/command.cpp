@@ -9,6 +9,11 @@
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QVector>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
 
 namespace Tool {
 
@@ -34,6 +39,49 @@ QString suiteSpelling(const QString &name)
 {
     const std::optional<TavSettings::AppType> appType = find(applications, name);
     return appType && *appType != TavSettings::AppShared ? applicationGroup(*appType) : name;
+}
+
+int editDistance(const QString &from, const QString &to)
+{
+    const QString a = from.toCaseFolded();
+    const QString b = to.toCaseFolded();
+    QVector<int> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
+        }
+    }
+    return row.last();
+}
+
+QString closest(const QStringList &candidates, const QString &name, bool onlySlips)
+{
+    // A slip: two characters wrong, or one in a name of up to three.
+    const int slip = name.size() > 3 ? 2 : 1;
+    QString found;
+    int foundDistance = onlySlips ? slip + 1 : std::numeric_limits<int>::max();
+    for (const QString &candidate : candidates) {
+        const int distance = editDistance(name, candidate);
+        if (distance < foundDistance) {
+            found = candidate;
+            foundDistance = distance;
+        }
+    }
+    return found;
+}
+
+QString unknownName(const QString &what, const QString &name, const QStringList &names)
+{
+    const QString suggestion = closest(names, name);
+    const QString known = names.join(QStringLiteral(", "));
+    if (suggestion.isEmpty())
+        return QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, known);
+    return QStringLiteral("unknown %1 '%2'; did you mean '%3'? Use one of: %4").arg(what, name, suggestion, known);
 }
 
 QCommandLineOption appOption(const QString &description)
@@ -219,14 +267,36 @@ QString groupHelpText(const Command &group, const QString &commandLine)
     QString text = QStringLiteral("Usage: %1 COMMAND [options]\n%2\n\nCommands:\n").arg(commandLine, group.description);
     for (const Command &member : group.members)
         text += QStringLiteral("  %1  %2\n").arg(member.name.leftJustified(width), member.summary);
-    return text + QStringLiteral("\nRun '%1 COMMAND --help' for the options of a command.\n").arg(commandLine);
+    const QString words = commandLine.section(QLatin1Char(' '), 1);
+    return text + QStringLiteral("\nRun 'tavshare help %1COMMAND' or '%2 COMMAND --help' for the options of a command.\n")
+                      .arg(words.isEmpty() ? QString() : words + QLatin1Char(' '), commandLine);
 }
+
+namespace {
+
+// The names of the options below command that take a value ("app", "type", ...).
+void addValueOptions(const Command &command, QStringList &names)
+{
+    for (const QCommandLineOption &option : command.options) {
+        if (!option.valueName().isEmpty())
+            names += option.names();
+    }
+    for (const Command &member : command.members)
+        addValueOptions(member, names);
+}
+
+} // namespace
 
 int execute(const Command &tool, const QStringList &arguments)
 {
     const Command *command = &tool;
     QString commandLine = QStringLiteral("tavshare");
     try {
+        // Options may come before the command words too ("tavshare --json settings show");
+        // they are handed to the command with its own.
+        QStringList valueOptions;
+        addValueOptions(tool, valueOptions);
+        QStringList leading;
         int used = 0;
         while (!command->run) {
             const QString first = arguments.value(used++);
@@ -234,17 +304,24 @@ int execute(const Command &tool, const QStringList &arguments)
                 out() << groupHelpText(*command, commandLine);
                 return 0;
             }
+            if (first.startsWith(QLatin1Char('-'))) {
+                leading << first;
+                const QString name = first.mid(first.startsWith(QLatin1String("--")) ? 2 : 1);
+                if (valueOptions.contains(name) && used < arguments.size())
+                    leading << arguments.at(used++);
+                continue;
+            }
             QStringList names;
             for (const Command &member : command->members)
                 names << member.name;
             if (!names.contains(first))
-                throw UsageError{first.isEmpty() ? QStringLiteral("name a command: ") + names.join(QStringLiteral(", "))
-                                                 : QStringLiteral("unknown command '%1'; use one of: %2").arg(first, names.join(QStringLiteral(", ")))};
+                throw UsageError{first.isEmpty() ? QStringLiteral("name a command: ") + names.join(QStringLiteral(", ")) : unknownName(QStringLiteral("command"), first, names)};
             command = &command->members.at(names.indexOf(first));
             commandLine += QLatin1Char(' ') + first;
         }
         Invocation invocation;
-        if (parse(invocation, *command, commandLine, arguments.mid(used)))
+        invocation.commandLine = commandLine;
+        if (parse(invocation, *command, commandLine, leading + arguments.mid(used)))
             command->run(invocation);
         return 0;
     } catch (const UsageError &error) {

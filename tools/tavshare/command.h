@@ -81,13 +81,23 @@ std::optional<T> find(const Named<T> (&table)[N], const QString &name)
     return std::nullopt;
 }
 
-// Like find(), with a usage error for an unknown name: "unknown <what> '<name>'; use one of: ...".
+// How many characters must be inserted, deleted or replaced to turn one text into the
+// other, letter case aside.
+int editDistance(const QString &from, const QString &to);
+// The candidate closest to name by editDistance(), the first of equally close ones; an
+// empty string when none is within typing-slip distance and onlySlips is set.
+QString closest(const QStringList &candidates, const QString &name, bool onlySlips = true);
+// "unknown <what> '<name>'; use one of: <names>", with "did you mean '<closest>'?" when one
+// is close: the text of a usage error.
+QString unknownName(const QString &what, const QString &name, const QStringList &names);
+
+// Like find(), with a usage error for an unknown name, naming the known ones.
 template <typename T, std::size_t N>
 T lookUp(const Named<T> (&table)[N], const QString &what, const QString &name)
 {
     if (const std::optional<T> value = find(table, name))
         return *value;
-    throw UsageError{QStringLiteral("unknown %1 '%2'; use one of: %3").arg(what, name, namesOf(table))};
+    throw UsageError{unknownName(what, name, namesOf(table).split(QStringLiteral(", ")))};
 }
 
 // shared, orbelle, quintara, halvex, dornel, pellaris.
@@ -111,6 +121,8 @@ extern const QCommandLineOption dryRunOption;
 class Invocation : public QCommandLineParser
 {
 public:
+    QString commandLine; // the command's words, such as "tavshare settings set"
+
     // The value of --app, or nothing when it is not given.
     std::optional<TavSettings::AppType> application() const;
     // The value of --app, which the command needs.

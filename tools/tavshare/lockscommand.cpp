@@ -20,6 +20,20 @@
 namespace Tool {
 namespace {
 
+// A process of a suite application that sets its name in another case ("orbelle") keeps its
+// locks in a lock file of its own, which the application's other processes never see.
+void warnOfOtherSpellings(const QString &path)
+{
+    const QFileInfo lockFile(path);
+    if (!find(applications, lockFile.completeBaseName()))
+        return;
+    for (const QString &other : lockFile.dir().entryList({lockFile.fileName()}, QDir::Files | QDir::System | QDir::Hidden)) {
+        if (other != lockFile.fileName())
+            note(QStringLiteral("%1 holds the locks of processes that name themselves '%2'; the suite's application is '%3', and its processes do not see them")
+                     .arg(printable(lockFile.dir().filePath(other)), printable(QFileInfo(other).completeBaseName()), lockFile.completeBaseName()));
+    }
+}
+
 // The lock file that --app names.
 QString lockFilePath(const Invocation &invocation)
 {
@@ -30,7 +44,14 @@ QString lockFilePath(const Invocation &invocation)
         throw UsageError{QStringLiteral("locks belong to one application; use one of: %1").arg(namesOf(applications, 1))};
     if (QDir::tempPath().isEmpty())
         throw Failure{QStringLiteral("the temporary folder does not exist (TMPDIR is %1)").arg(QString::fromLocal8Bit(qgetenv("TMPDIR")))};
-    return lockFilePathFor(suiteSpelling(name));
+    const QString path = lockFilePathFor(suiteSpelling(name));
+    // Another program's name is taken when it has a lock file; a misspelt one would else
+    // read as "nothing locked".
+    if (!find(applications, name) && !QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        throw UsageError{unknownName(QStringLiteral("application"), name, namesOf(applications, 1).split(QStringLiteral(", ")))
+                         + QStringLiteral(", or a program with a lock file in ") + QDir::tempPath()};
+    warnOfOtherSpellings(path);
+    return path;
 }
 
 // Opens the lock file at path. Nothing (no lock file, nothing locked) when it is not
@@ -102,7 +123,7 @@ void list(const Invocation &invocation)
         text.insert(text.size() - 1, QStringLiteral("  [holder %1]").arg(mark));
         json.append(object);
     }
-    invocation.print(text, json);
+    invocation.print(text.isEmpty() ? QStringLiteral("no entries\n") : text, json);
 }
 
 void release(const Invocation &invocation)
@@ -166,7 +187,7 @@ void prune(const Invocation &invocation)
 
 Command lockCommands()
 {
-    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or any other name."));
+    const QCommandLineOption app = appOption(QStringLiteral("The application (required): one of the suite's but shared, or another program with a lock file."));
     return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
                         "the files they hold."), {

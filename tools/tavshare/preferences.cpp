@@ -11,11 +11,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSize>
-#include <QVector>
 
-#include <algorithm>
+#include <functional>
 #include <limits>
-#include <numeric>
 
 namespace Tool {
 
@@ -31,53 +29,48 @@ ValueType valueTypeOf(bool) { return ValueType::Bool; }
 ValueType valueTypeOf(const QSize &) { return ValueType::Size; }
 ValueType valueTypeOf(const QPoint &) { return ValueType::Point; }
 
-// Every key the suite composes for its settings, with the type their accessors read:
-// each setting with and without an application group, and those kept per kind of file
-// with each file-type suffix as well. Built on first use because the key constants are
-// themselves built when the library loads.
-const QHash<QString, ValueType> &knownKeys()
+// A key the suite composes for a setting: the type its accessors read, and the accessor
+// that reads it as the application does (none for the group of a setting kept per kind of
+// file).
+struct KnownKey {
+    ValueType type;
+    std::function<QVariant()> read;
+};
+
+// Every key the suite composes for its settings: each setting with and without an
+// application group, and those kept per kind of file with each file-type suffix as well.
+// Built on first use because the key constants are themselves built when the library loads.
+const QHash<QString, KnownKey> &knownKeys()
 {
-    static const QHash<QString, ValueType> keys = [] {
+    static const QHash<QString, KnownKey> keys = [] {
         using namespace TavSettingsKeys;
-        QHash<QString, ValueType> composed;
+        using AppType = TavSettings::AppType;
+        using FileType = TavSettings::TavrelleFileType;
+        QHash<QString, KnownKey> composed;
         for (const auto &application : applications) {
-            const auto add = [&](const QString &setting, ValueType type, bool perFileType) {
-                composed.insert(TavSettingsInternals::getKey(setting, application.value), type);
+            const AppType app = application.value;
+            const auto addPerFileType = [&](const QString &setting, ValueType type, QVariant (*read)(FileType, AppType)) {
+                composed.insert(TavSettingsInternals::getKey(setting, app), {type, nullptr});
                 for (const auto &fileType : fileTypes) {
-                    if (perFileType)
-                        composed.insert(TavSettingsInternals::getFileKey(setting, fileType.value, application.value), type);
+                    const FileType file = fileType.value;
+                    composed.insert(TavSettingsInternals::getFileKey(setting, file, app), {type, [=] { return read(file, app); }});
                 }
             };
-            add(keyRecentFileList, ValueType::List, true);
-            add(keyRecentFilePath, ValueType::String, true);
-            add(keySimulationWorkingDirectory, ValueType::String, true);
-#define TOOL_ADD_PREFERENCE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) add(keyConstant, valueTypeOf(Type()), false);
+            addPerFileType(keyRecentFileList, ValueType::List,
+                           [](FileType file, AppType app) { return QVariant(TavSettings::getRecentTavrelleFileList(file, app)); });
+            addPerFileType(keyRecentFilePath, ValueType::String,
+                           [](FileType file, AppType app) { return QVariant(TavSettings::getRecentTavrelleFilePath(file, app)); });
+            addPerFileType(keySimulationWorkingDirectory, ValueType::String,
+                           [](FileType file, AppType app) { return QVariant(TavSettings::getSimulationWorkingDirectory(file, app)); });
+#define TOOL_ADD_PREFERENCE(Type, stem, getterPrefix, keyConstant, literal, defaultValue, remover) \
+    composed.insert(TavSettingsInternals::getKey(keyConstant, app),                               \
+                    {valueTypeOf(Type()), [app] { return QVariant::fromValue(TavSettings::getterPrefix##stem(app)); }});
             TAVSETTINGS_PREFERENCES(TOOL_ADD_PREFERENCE)
 #undef TOOL_ADD_PREFERENCE
         }
         return composed;
     }();
     return keys;
-}
-
-// How many characters must be inserted, deleted or replaced to turn one text into the
-// other, letter case aside.
-int editDistance(const QString &from, const QString &to)
-{
-    const QString a = from.toCaseFolded();
-    const QString b = to.toCaseFolded();
-    QVector<int> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), 0);
-    for (int i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = i;
-        for (int j = 1; j <= b.size(); ++j) {
-            const int replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
-            diagonal = row[j];
-            row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
-        }
-    }
-    return row.last();
 }
 
 bool hasType(const QVariant &value, QMetaType::Type type)
@@ -189,22 +182,23 @@ int parseInt(const QString &text)
 std::optional<ValueType> knownValueType(const QString &key)
 {
     const auto found = knownKeys().constFind(key);
-    return found == knownKeys().constEnd() ? std::nullopt : std::optional<ValueType>(*found);
+    return found == knownKeys().constEnd() ? std::nullopt : std::optional<ValueType>(found->type);
+}
+
+std::optional<DecodedValue> defaultValue(const QString &key)
+{
+    const auto found = knownKeys().constFind(key);
+    if (found == knownKeys().constEnd() || !found->read)
+        return std::nullopt;
+    DecodedValue value = asStored(found->read());
+    value.isDefault = true;
+    return value;
 }
 
 QString closestKnownKey(const QString &key)
 {
     // In sorted order, so that of equally close keys the same one is named every time.
-    QString closest;
-    int closestDistance = std::numeric_limits<int>::max();
-    for (const QString &candidate : knownSettingKeys()) {
-        const int distance = editDistance(key, candidate);
-        if (distance < closestDistance) {
-            closest = candidate;
-            closestDistance = distance;
-        }
-    }
-    return closest;
+    return closest(knownSettingKeys(), key, false);
 }
 
 QStringList knownSettingKeys()

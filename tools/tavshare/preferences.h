@@ -35,7 +35,12 @@ struct DecodedValue {
     QStringList lines;   // one line, or one entry a line for lists (none for an empty list)
     QJsonValue json;     // the value for --json; an array for lists
     QString problem;     // set when the stored value does not have the suite's type
+    bool isDefault = false; // nothing is stored: the value is the one the suite falls back to
 };
+
+// The value an application reads under key while nothing is stored there, marked as the
+// default; nothing for keys the suite does not read by themselves.
+std::optional<DecodedValue> defaultValue(const QString &key);
 
 // Decodes the value stored under key, by the key's known type or else by its own type.
 DecodedValue decodeValue(const QString &key, const QVariant &stored);

@@ -43,7 +43,7 @@ void list(const Invocation &invocation)
         appendEntries(entries, single ? QString() : QStringLiteral("    "), text, entryObjects);
         json.insert(QLatin1String(fileType.name), entryObjects);
     }
-    invocation.print(text, json);
+    invocation.print(text.isEmpty() ? QStringLiteral("no entries\n") : text, json);
 }
 
 void prune(const Invocation &invocation)

@@ -20,24 +20,65 @@ void requireConfirmation(const Invocation &invocation, const QString &consequenc
         throw UsageError{QStringLiteral("this %1; add --yes to go ahead").arg(consequence)};
 }
 
-// The store key that KEY and --app name.
-QString storeKey(const Invocation &invocation)
+// Whether key stands in the group of one of the suite's applications.
+bool inApplicationGroup(const QString &key)
 {
-    const QStringList parts = invocation.positionalArguments().first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const auto &application : applications) {
+        const QString group = applicationGroup(application.value);
+        if (!group.isEmpty() && key.startsWith(group + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+// The store key that KEY and --app name. The suite's applications read their settings in
+// their own groups only, so unless outsideGroupsAllowed a setting of theirs without a group
+// needs --app, as "--app shared" when the value outside every group is meant.
+QString storeKey(const Invocation &invocation, bool outsideGroupsAllowed = false)
+{
+    const QStringList arguments = invocation.positionalArguments();
+    const QStringList parts = arguments.first().split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         throw UsageError{QStringLiteral("KEY is empty; give a key such as %1 or Orbelle/%1").arg(TavSettingsKeys::keyLineSpace)};
-    return TavSettingsInternals::getKey(parts.join(QLatin1Char('/')), invocation.application().value_or(TavSettings::AppShared));
+    const QString key = parts.join(QLatin1Char('/'));
+    if (!outsideGroupsAllowed && !invocation.isSet(QStringLiteral("app")) && knownValueType(key) && !inApplicationGroup(key))
+        throw UsageError{QStringLiteral("each application keeps its own %1; name the application: %2 %3 --app orbelle "
+                                        "(or %4; shared means the value outside them, which none of them reads)")
+                             .arg(key, invocation.commandLine, printable(arguments.join(QLatin1Char(' '))), namesOf(applications, 2))};
+    return TavSettingsInternals::getKey(key, invocation.application().value_or(TavSettings::AppShared));
+}
+
+// A key that the suite does not use and under which nothing is stored: a slip of the keyboard.
+UsageError noSuchSetting(const QString &key)
+{
+    return {QStringLiteral("no such setting '%1', and nothing is stored under it; did you mean '%2'?").arg(key, closestKnownKey(key))};
+}
+
+// The marks after a value: that it is the default, or what is wrong with it.
+QString marks(const DecodedValue &value)
+{
+    return (value.isDefault ? QStringLiteral("  (default)") : QString())
+           + (value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem)));
+}
+
+// A value as JSON: {"value": ..., "default": true|false}, and "invalid": the problem when
+// the stored value does not have the suite's type.
+QJsonObject jsonValue(const DecodedValue &value)
+{
+    QJsonObject json{{QStringLiteral("value"), value.json}, {QStringLiteral("default"), value.isDefault}};
+    if (!value.problem.isEmpty())
+        json.insert(QStringLiteral("invalid"), value.problem);
+    return json;
 }
 
 // "key = value", or for a list with entries "key:" and then one entry a line.
 QString valueText(const QString &key, const DecodedValue &value)
 {
-    const QString problem = value.problem.isEmpty() ? QString() : QStringLiteral("   [%1]").arg(printable(value.problem));
     if (!value.json.isArray() || value.lines.isEmpty()) {
         const QString shown = value.json.isArray() ? QStringLiteral("(empty list)") : printable(value.lines.value(0));
-        return printable(key) + QStringLiteral(" = ") + shown + problem + QLatin1Char('\n');
+        return printable(key) + QStringLiteral(" = ") + shown + marks(value) + QLatin1Char('\n');
     }
-    QString text = printable(key) + QLatin1Char(':') + problem + QLatin1Char('\n');
+    QString text = printable(key) + QLatin1Char(':') + marks(value) + QLatin1Char('\n');
     for (const QString &entry : value.lines)
         text += QStringLiteral("    ") + printable(entry) + QLatin1Char('\n');
     return text;
@@ -50,33 +91,48 @@ void show(const Invocation &invocation)
     QStringList keys = appType ? applicationKeys(*appType) : store.allKeys();
     if (store.status() != QSettings::NoError)
         throw Failure{QStringLiteral("cannot read the preference store %1").arg(store.fileName())};
+    // An application's settings that are not stored, with the values it uses instead.
+    const QString group = appType ? applicationGroup(*appType) : QString();
+    for (const QString &key : knownSettingKeys()) {
+        if (!group.isEmpty() && key.startsWith(group + QLatin1Char('/')) && !keys.contains(key) && defaultValue(key))
+            keys << key;
+    }
     keys.sort();
     QString text;
     QJsonObject json;
     for (const QString &key : keys) {
-        const DecodedValue value = decodeValue(key, store.value(key));
-        text += valueText(key, value);
-        json.insert(key, value.json);
+        // A key may go between the listing and the reading: it is shown as it is now.
+        const std::optional<DecodedValue> value = store.contains(key) ? decodeValue(key, store.value(key)) : defaultValue(key);
+        if (!value)
+            continue;
+        text += valueText(key, *value);
+        json.insert(key, jsonValue(*value));
     }
-    invocation.print(text, json);
+    invocation.print(text.isEmpty() ? QStringLiteral("nothing stored\n") : text, json);
 }
 
 void get(const Invocation &invocation)
 {
     const QString key = storeKey(invocation);
     const TavSettingsStore store;
-    if (!store.contains(key)) {
-        if (!keysBelow(key).isEmpty())
-            throw Failure{QStringLiteral("%1 is a group of values; see them with 'tavshare settings show'").arg(key)};
-        throw Failure{QStringLiteral("nothing is stored under %1 (the suite uses its default)").arg(key)};
-    }
-    const DecodedValue value = decodeValue(key, store.value(key));
+    std::optional<DecodedValue> value;
+    if (store.contains(key))
+        value = decodeValue(key, store.value(key));
+    else if (!keysBelow(key).isEmpty())
+        throw Failure{QStringLiteral("%1 is a group of values; see them with 'tavshare settings show'").arg(key)};
+    else if (!knownValueType(key))
+        throw noSuchSetting(key);
+    else if (!(value = defaultValue(key)))
+        throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
     QString text;
-    for (const QString &line : value.lines)
+    for (const QString &line : value->lines)
         text += printable(line) + QLatin1Char('\n');
-    invocation.print(text, QJsonObject{{key, value.json}});
-    if (!value.problem.isEmpty())
-        note(key + QLatin1Char(' ') + printable(value.problem));
+    if (value->lines.isEmpty())
+        text = QStringLiteral("(empty list)\n");
+    text.insert(text.size() - 1, marks(*value));
+    invocation.print(text, QJsonObject{{key, jsonValue(*value)}});
+    if (!value->problem.isEmpty())
+        note(key + QLatin1Char(' ') + printable(value->problem));
 }
 
 void set(const Invocation &invocation)
@@ -84,7 +140,7 @@ void set(const Invocation &invocation)
     const QString key = storeKey(invocation);
     const std::optional<ValueType> knownType = knownValueType(key);
     if (!knownType && !invocation.isSet(QStringLiteral("raw")))
-        throw Failure{QStringLiteral("no such setting '%1'; did you mean '%2'? (--raw stores it as it stands)").arg(key, closestKnownKey(key))};
+        throw UsageError{QStringLiteral("no such setting '%1'; did you mean '%2'? (--raw stores it as it stands)").arg(key, closestKnownKey(key))};
     ValueType type = knownType.value_or(ValueType::String);
     if (invocation.isSet(QStringLiteral("type"))) {
         type = lookUp(valueTypes, QStringLiteral("type"), invocation.value(QStringLiteral("type")));
@@ -100,7 +156,7 @@ void set(const Invocation &invocation)
 
 void unset(const Invocation &invocation)
 {
-    const QString key = storeKey(invocation);
+    const QString key = storeKey(invocation, true);
     requireConfirmation(invocation, QStringLiteral("removes %1 from the preference store").arg(key));
     StoreChange change;
     int count = 0;
@@ -108,6 +164,8 @@ void unset(const Invocation &invocation)
         // Counted in the same change, so that the count is of what went.
         TavSettingsUpdate store;
         count = int(keysBelow(key).size()) + (store.contains(key) ? 1 : 0);
+        if (count == 0 && !knownValueType(key))
+            throw noSuchSetting(key);
         if (count == 0)
             throw Failure{QStringLiteral("nothing is stored under %1").arg(key)};
         store.remove(key);
@@ -154,12 +212,19 @@ Command settingsCommands()
     return group(QStringLiteral("settings"), QStringLiteral("show, get, set, unset and reset preferences"),
          QStringLiteral("Inspect and repair the preference store that the suite's applications share."), {
         {QStringLiteral("show"), QStringLiteral("print every key and value, or those of one application"),
-         QStringLiteral("Print every key and value of the preference store, or of one application. A\n"
-                        "value the suite cannot read as its type is marked with what it reads instead."),
+         QStringLiteral("Print every key and value of the preference store, or of one application. For\n"
+                        "an application, its settings that are not stored are shown with the value it\n"
+                        "uses instead, marked (default). A value the suite cannot read as its type is\n"
+                        "marked with what it reads instead. With --json, each key has {\"value\",\n"
+                        "\"default\"} and \"invalid\" for such a value."),
          {}, {appOption(QStringLiteral("Only this application's values; shared means the values outside every application group.")), jsonOption},
          show},
         {QStringLiteral("get"), QStringLiteral("print one value"),
-         QStringLiteral("Print the value stored under KEY, decoded as in 'settings show'."), {key}, {keyApp, jsonOption}, get},
+         QStringLiteral("Print the value the application uses under KEY, decoded and marked as in\n"
+                        "'settings show': the stored one or, when none is, its default. A setting that\n"
+                        "each application keeps for itself needs --app (or a key such as Orbelle/%1).")
+             .arg(TavSettingsKeys::keyLineSpace),
+         {key}, {keyApp, jsonOption}, get},
         {QStringLiteral("set"), QStringLiteral("store one value"),
          QStringLiteral("Store VALUE under KEY, as the type the suite keeps there (%1 is an int,\n"
                         "%2 a size, ...; other keys are texts unless --type says otherwise).\n"

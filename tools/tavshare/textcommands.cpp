@@ -10,8 +10,7 @@
 namespace Tool {
 namespace {
 
-// As getScientificFormat takes them.
-const Named<int> notations[] = {{"exponent", 0}, {"fixed", 1}, {"auto", 2}};
+const Named<int> notations[] = {{"exponent", TavShare::FormatExponent}, {"fixed", TavShare::FormatFixed}, {"auto", TavShare::FormatFixedOrExponent}};
 
 // Named by their enumerators.
 #define TOOL_UNIT(enumerator) {#enumerator, TavShare::enumerator}
