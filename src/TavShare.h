@@ -186,9 +186,9 @@ public:
      *
      * Taking over a model that a crashed editor left locked:
      * \code
-     * if (TavShare::getLock(model) == 1 && TavShare::getLockHolder(model) == TavShare::HolderEnded) {
+     * if (TavShare::getLock(model) == TavShare::LockHeldAlready && TavShare::getLockHolder(model) == TavShare::HolderEnded) {
      *     TavShare::releaseLock(model);
-     *     TavShare::getLock(model); // 0: ours now, unless another process was quicker
+     *     TavShare::getLock(model); // LockTaken, unless another process was quicker
      * }
      * \endcode
      *
