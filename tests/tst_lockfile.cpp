@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <csignal>
@@ -446,6 +447,11 @@ private slots:
         for (int round = 0; round < rounds; ++round) {
             QProcess peer;
             qint64 pid = 0;
+            // A forked holder outlives its parent: never leave it behind on a failure.
+            const auto killHolder = qScopeGuard([&pid] {
+                if (pid > 0)
+                    ::kill(pid_t(pid), SIGKILL);
+            });
             if (holder == QLatin1String("self") || holder == QLatin1String("released")) {
                 QVERIFY(writeFile(file, "<model/>") && TavShare::getLock(file) == 0);
                 QVERIFY(holder == QLatin1String("self") || TavShare::releaseLock(file));
@@ -469,6 +475,7 @@ private slots:
             QCOMPARE(int(TavShare::getLockHolder(file)), whileHeld);
             if (afterKill >= 0) {
                 QVERIFY(::kill(pid_t(pid), SIGKILL) == 0 && waitDead(pid));
+                pid = 0;
                 QCOMPARE(int(TavShare::getLockHolder(file)), afterKill);
                 QVERIFY(finished(peer));
             }
