@@ -173,6 +173,55 @@ public:
 
     ///@}
 
+    /**
+     * \name Lock holders
+     *
+     * Beside the lock file, in the folder getLockFilePath() + ".d", each process that took
+     * an entry keeps a record of what it holds, with an exclusive flock on it for as long
+     * as it runs; the kernel drops the flock when the process dies, also on kill -9. So
+     * whether the holder of an entry still runs can be proven, without any change to the
+     * lock file: its bytes and the results of getLock() and releaseLock() are the same
+     * with and without records, and programs built on older versions work beside newer
+     * ones (their entries read HolderUnknown).
+     *
+     * Taking over a model that a crashed editor left locked:
+     * \code
+     * if (TavShare::getLock(model) == TavShare::LockHeldAlready && TavShare::getLockHolder(model) == TavShare::HolderEnded) {
+     *     TavShare::releaseLock(model);
+     *     TavShare::getLock(model); // LockTaken, unless another process was quicker
+     * }
+     * \endcode
+     *
+     * Limits: a child forked without exec shares its parent's record and flock, so the
+     * parent's entries stay HeldByRunningProcess until the child ends too (never a false
+     * HolderEnded). A cleaner of the temporary folder that deletes the record of a running
+     * process turns its entries HolderUnknown until the process changes its record again
+     * and so writes it anew; every change refreshes the record's time.
+     * @{
+     */
+
+    /** Who holds an entry of the lock file; see getLockHolder(). */
+    enum LockHolder : int {
+        NotLocked = 0,            ///< the lock file does not list the file
+        HeldByThisProcess = 1,    ///< this process took it and has not released it
+        HeldByRunningProcess = 2, ///< a process that took it still runs (or a child it forked without exec)
+        HolderEnded = 3,          ///< every process recorded as its holder has provably ended: safe to take over
+        HolderUnknown = 4         ///< no record tells (an older library, a hand edit, a cleaned or shared temporary folder); never to be taken for ended
+    };
+
+    /**
+     * Whether, and by whom, \a file is held, under the lock file's flock.
+     *
+     * The path is made absolute as getLock() does. HolderEnded needs every record that
+     * lists the file to be provably dead: its flock free, and written by the running
+     * kernel, or on this machine before its last boot. Records from another kernel (a
+     * temporary folder shared over a network) prove nothing: HolderUnknown. A lock file
+     * that cannot be read gives HolderUnknown as well. Writes no debug messages.
+     */
+    static LockHolder getLockHolder(const QString &file);
+
+    ///@}
+
     /** \name Folders
      *  @{ */
 

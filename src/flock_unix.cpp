@@ -63,6 +63,9 @@ bool lockExclusivelyWhileWritten(int descriptor, std::chrono::milliseconds timeo
     // Size and modification time change only through a write, which takes write access:
     // a reader of another user cannot fake progress. The ctime could be moved by anyone
     // who may make a hard link to the file.
+    // The usual case, a free lock, needs no look at the file.
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        return true;
     struct stat seen;
     if (::fstat(descriptor, &seen) != 0)
         return false;

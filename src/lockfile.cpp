@@ -3,6 +3,7 @@
 
 #include "TavShare.h"
 #include "lockfile_p.h"
+#include "lockholder_p.h"
 #include "logging_p.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
 #include <string_view>
 
 namespace {
@@ -81,6 +84,8 @@ template <typename Use>
 void forEachEntry(const QByteArray &content, Use use)
 {
     Line rest = asLine(content);
+    // Searched once for the whole content rather than line by line: most lock files hold none.
+    const bool carriageReturns = rest.find('\r') != Line::npos;
     // A byte order mark at the start tells the encoding; it is no part of the first line.
     if (rest.substr(0, byteOrderMark.size()) == byteOrderMark)
         rest.remove_prefix(byteOrderMark.size());
@@ -91,7 +96,7 @@ void forEachEntry(const QByteArray &content, Use use)
             line.remove_prefix(1);
         while (!line.empty() && isAsciiSpace(line.back()))
             line.remove_suffix(1);
-        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()) && line.find('\r') == Line::npos)) {
+        if (line.empty() || (isAscii(line.front()) && isAscii(line.back()) && (!carriageReturns || line.find('\r') == Line::npos))) {
             if (!line.empty())
                 use(line, true);
         } else {
@@ -143,7 +148,86 @@ QByteArray joinEntries(const QByteArray &content, const QByteArray &removed, qsi
     return joined;
 }
 
+// Where entry stands in content. Plain content is what this library writes: its entries
+// one "\n" apart, byte for byte, and nothing else; an entry is then added or taken out
+// by writing what changes, without copying the others.
+struct Scan
+{
+    int listed = 0;
+    qsizetype at = -1; // of the first line naming entry, in plain content
+    bool plain = true;
+};
+
+Scan scanFor(const QByteArray &content, const QByteArray &entry)
+{
+    Scan scan;
+    const Line wanted = asLine(entry);
+    const char *next = content.constData(); // where the next entry starts in plain content
+    forEachEntry(content, [&](Line line, bool inContent) {
+        scan.plain = scan.plain && inContent && line.data() == next;
+        next = line.data() + line.size() + 1;
+        if (line == wanted && scan.listed++ == 0 && inContent)
+            scan.at = line.data() - content.constData();
+    });
+    scan.plain = scan.plain && (content.isEmpty() || next == content.constData() + content.size() + 1);
+    return scan;
+}
+
+// The length of the longest common start of a and b.
+qsizetype commonStart(const QByteArray &a, const QByteArray &b)
+{
+    const qsizetype length = std::min(a.size(), b.size());
+    // Whole blocks through memcmp, which is many times faster than a loop over bytes.
+    const qsizetype block = 1024;
+    qsizetype same = 0;
+    while (same + block <= length && std::memcmp(a.constData() + same, b.constData() + same, size_t(block)) == 0)
+        same += block;
+    while (same < length && a.at(same) == b.at(same))
+        ++same;
+    return same;
+}
+
 } // namespace
+
+// What this process learnt of a lock file's content by its last change: where entry
+// stands in the content it then wrote. A release right after a take, or a take right
+// after a release, finds the same bytes unless another process changed them between, and
+// then needs no pass over the lines: comparing the bytes costs a fraction of that.
+class Learnt
+{
+public:
+    Scan scanFor(const QByteArray &content, const QByteArray &entry)
+    {
+        {
+            const std::lock_guard<std::mutex> guard(m_mutex);
+            if (entry == m_entry && content == m_content)
+                return m_scan;
+        }
+        return ::scanFor(content, entry);
+    }
+
+    void learn(const QByteArray &content, const QByteArray &entry, const Scan &scan)
+    {
+        const std::lock_guard<std::mutex> guard(m_mutex);
+        m_content = content;
+        m_entry = entry;
+        m_scan = scan;
+    }
+
+private:
+    std::mutex m_mutex;
+    QByteArray m_content;
+    QByteArray m_entry;
+    Scan m_scan;
+};
+
+Learnt learnt;
+
+// Whether line, added to plain content, keeps it plain: an entry that reads back as itself.
+bool readsBackAsItself(Line line)
+{
+    return !line.empty() && isAscii(line.front()) && !isAsciiSpace(line.front()) && isAscii(line.back()) && !isAsciiSpace(line.back());
+}
 
 LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
     : m_status(openAndLock(path, mode))
@@ -174,10 +258,19 @@ LockFileHandle::Outcome LockFileHandle::append(const QString &entry)
     if (m_status != Open)
         return WriteFailed;
     const QByteArray added = entry.toUtf8();
+    const Scan scan = learnt.scanFor(m_content, added);
+    if (scan.listed > 0)
+        return Unchanged;
+    if (scan.plain) {
+        const qsizetype at = m_content.isEmpty() ? 0 : m_content.size() + 1;
+        if (!replaceTail(m_content.size(), m_content.isEmpty() ? added : '\n' + added))
+            return WriteFailed;
+        if (readsBackAsItself(asLine(added)))
+            learnt.learn(m_content, added, Scan{1, at, true});
+        return Rewritten;
+    }
     int listed;
     QByteArray content = joinEntries(m_content, added, 1 + added.size(), &listed);
-    if (listed > 0)
-        return Unchanged;
     if (!content.isEmpty())
         content += '\n';
     content += added;
@@ -188,11 +281,29 @@ LockFileHandle::Outcome LockFileHandle::remove(const QString &entry)
 {
     if (m_status != Open)
         return WriteFailed;
-    int listed;
-    const QByteArray content = joinEntries(m_content, entry.toUtf8(), 0, &listed);
-    if (listed == 0)
+    const QByteArray removed = entry.toUtf8();
+    const Scan scan = learnt.scanFor(m_content, removed);
+    if (scan.listed == 0)
         return Unchanged;
+    if (scan.plain && scan.listed == 1) {
+        // The last line goes with the line feed before it; any other with the one after.
+        const qsizetype end = scan.at + removed.size();
+        const bool last = end == m_content.size();
+        const QByteArray tail = last ? QByteArray() : m_content.mid(int(end + 1));
+        if (!replaceTail(last ? std::max<qsizetype>(scan.at - 1, 0) : scan.at, tail))
+            return WriteFailed;
+        learnt.learn(m_content, removed, Scan{0, -1, true});
+        return Rewritten;
+    }
+    int listed;
+    const QByteArray content = joinEntries(m_content, removed, 0, &listed);
     return replaceContent(content) ? Rewritten : WriteFailed;
+}
+
+bool LockFileHandle::replaceContent(const QByteArray &content)
+{
+    const qsizetype same = commonStart(m_content, content);
+    return replaceTail(same, content.mid(int(same)));
 }
 
 QString lockFilePathFor(const QString &applicationName)
@@ -227,7 +338,14 @@ int TavShare::getLock(const QString &file)
         break;
     }
 
-    switch (lockFile.append(entry)) {
+    // This process's record lists the entry before the lock file does: a holder killed in
+    // between leaves a path in its record that the lock file does not list, never an
+    // entry that no record lists.
+    const bool noted = LockHolders::noteTaken(lockFilePath, entry);
+    const LockFileHandle::Outcome outcome = lockFile.append(entry);
+    if (outcome != LockFileHandle::Rewritten && noted)
+        LockHolders::noteReleased(lockFilePath, entry);
+    switch (outcome) {
     case LockFileHandle::Rewritten:
         return 0;
     case LockFileHandle::Unchanged:
@@ -260,6 +378,7 @@ bool TavShare::releaseLock(const QString &file)
 
     switch (lockFile.remove(entry)) {
     case LockFileHandle::Rewritten:
+        LockHolders::noteReleased(lockFilePath, entry);
         return true;
     case LockFileHandle::Unchanged:
         return false;

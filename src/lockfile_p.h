@@ -97,8 +97,11 @@ public:
 private:
     // Platform part: opens, checks, locks and reads m_content.
     Status openAndLock(const QString &path, OpenMode mode);
-    // Platform part: makes content the whole file, or leaves m_content in it on failure.
+    // Makes content the whole file, or leaves m_content in it on failure.
     bool replaceContent(const QByteArray &content);
+    // Platform part: makes the file m_content up to from, then tail; or leaves m_content
+    // in it on failure.
+    bool replaceTail(qsizetype from, const QByteArray &tail);
 
     int m_descriptor = -1;
     bool m_writable = false;
@@ -107,6 +110,11 @@ private:
     int m_error = 0;
     Status m_status;
 };
+
+// Makes the file of previousSize bytes open at descriptor hold tail from the byte at from
+// on, cutting it where tail ends; the bytes before from stay. False, with errno, when a
+// write fails. The lock file and the holder records are changed so.
+bool writeTail(int descriptor, qsizetype from, const QByteArray &tail, qsizetype previousSize);
 
 // The lock file of the processes that run under applicationName: the temporary folder,
 // "/", the name and ".lock". TavShare::getLockFilePath() is that of the running program.

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -106,6 +105,8 @@ QString largerThanMaximum()
 bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
 {
     const qint64 limit = LockFileHandle::maximumSize + 1;
+    // Room for the line a lock adds, so that adding it copies nothing.
+    content->reserve(int(std::min(sizeHint + 4096, limit)));
     content->resize(int(std::min(sizeHint + 1, limit)));
     qint64 filled = 0;
     for (;;) {
@@ -177,41 +178,27 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, bool share
     return LockFileHandle::Open;
 }
 
-// The length of the longest common start of a and b.
-qsizetype commonStart(const QByteArray &a, const QByteArray &b)
-{
-    const qsizetype length = std::min(a.size(), b.size());
-    // Whole blocks through memcmp, which is many times faster than a loop over bytes.
-    const qsizetype block = 1024;
-    qsizetype same = 0;
-    while (same + block <= length && std::memcmp(a.constData() + same, b.constData() + same, size_t(block)) == 0)
-        same += block;
-    while (same < length && a.at(same) == b.at(same))
-        ++same;
-    return same;
-}
+} // namespace
 
-// Makes the file that holds previous hold content: writes from the first byte that
-// differs on, then cuts the file if it got shorter. Taking a lock appends a line and
-// releasing the latest one cuts it off, so most changes write a line or nothing instead
-// of the whole list. The file is never emptied first: ext4 takes a file truncated to
-// zero and written again for a replaced file and flushes it to disk on close, which
-// would cost every change a disk write.
-bool writeChanges(int descriptor, const QByteArray &previous, const QByteArray &content)
+// Makes the file of previousSize bytes hold tail from the byte at from on: writes tail
+// there, then cuts the file if it got shorter. Taking a lock appends a line and releasing
+// the latest one cuts it off, so most changes write a line or nothing instead of the
+// whole list. The file is never emptied first: ext4 takes a file truncated to zero and
+// written again for a replaced file and flushes it to disk on close, which would cost
+// every change a disk write.
+bool writeTail(int descriptor, qsizetype from, const QByteArray &tail, qsizetype previousSize)
 {
-    qint64 written = commonStart(previous, content);
-    while (written < content.size()) {
-        const ssize_t count = ::pwrite(descriptor, content.constData() + written, size_t(content.size() - written), off_t(written));
+    qint64 written = 0;
+    while (written < tail.size()) {
+        const ssize_t count = ::pwrite(descriptor, tail.constData() + written, size_t(tail.size() - written), off_t(from + written));
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
             return false;
         written += count;
     }
-    return content.size() >= previous.size() || ::ftruncate(descriptor, off_t(content.size())) == 0;
+    return from + tail.size() >= previousSize || ::ftruncate(descriptor, off_t(from + tail.size())) == 0;
 }
-
-} // namespace
 
 LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode mode)
 {
@@ -254,25 +241,26 @@ LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode
     return opened;
 }
 
-bool LockFileHandle::replaceContent(const QByteArray &content)
+bool LockFileHandle::replaceTail(qsizetype from, const QByteArray &tail)
 {
     if (!m_writable)
         return false;
     // A file this large would be refused by every later call, and only deleting it by
     // hand would help; so it is not written.
-    if (content.size() > maximumSize) {
+    if (from + tail.size() > maximumSize) {
         m_refusal = QStringLiteral("would grow ") + largerThanMaximum();
         m_error = EFBIG;
         return false;
     }
-    if (writeChanges(m_descriptor, m_content, content)) {
-        m_content = content;
+    if (writeTail(m_descriptor, from, tail, m_content.size())) {
+        m_content.truncate(int(from));
+        m_content += tail;
         return true;
     }
     m_error = errno;
     // A full disk or a file size limit must not cost the other entries their locks. The
-    // file may hold any part of content now: rewrite what differs, and cut what it grew.
-    writeChanges(m_descriptor, content, m_content);
+    // file may hold any part of tail now: write back what was there, and cut what it grew.
+    writeTail(m_descriptor, from, m_content.mid(int(from)), from + tail.size());
     return false;
 }
 

@@ -6,14 +6,18 @@
 #include "tavtest.h"
 #include "unprivileged.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QThread>
 
 #include <csignal>
 #include <future>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -72,6 +76,51 @@ QStringList messagesOf(int failure, const QString &reason = QString())
     return reason.isEmpty() ? capture.texts() : capture.texts() + QStringList(reason);
 }
 
+// A file of /proc, which tells no size.
+QByteArray procText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Waits until the process pid has died (a zombie, or gone), at most five seconds: its
+// descriptors, and so its flocks, are closed by then.
+bool waitDead(qint64 pid)
+{
+    for (int i = 0; i < 5000; ++i) {
+        const QByteArray stat = procText(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
+            return true;
+        QThread::msleep(1);
+    }
+    return false;
+}
+
+bool finished(QProcess &process)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished();
+}
+
+// Starts a lockpeer that holds count files named after prefix, through program (the peer
+// itself or a wrapper); the pid of the process that holds them, 0 on failure.
+qint64 startHolder(QProcess &peer, const QString &mode, const QString &prefix, int count, const QStringList &wrapper = {})
+{
+    const QStringList arguments = {QStringLiteral(LOCKPEER_PATH), QCoreApplication::applicationName(), mode, prefix, QString::number(count)};
+    peer.start(wrapper.isEmpty() ? arguments.first() : wrapper.first(), (wrapper.mid(1) + arguments).mid(wrapper.isEmpty() ? 1 : 0));
+    QByteArray line;
+    while (!line.startsWith("ready ") && (peer.canReadLine() || peer.waitForReadyRead(10000)))
+        line = peer.readLine().trimmed();
+    return line.mid(6).toLongLong();
+}
+
+// The record a process of another kernel, or of an earlier boot, would have left.
+QByteArray recordOf(const QByteArray &bootId, qint64 pid, const QString &path)
+{
+    const QByteArray machine = procText(QStringLiteral("/etc/machine-id")).trimmed();
+    return "boot=" + bootId + "\tmachine=" + machine + "\tpidns=pid:[1]\tpid=" + QByteArray::number(pid) + "\tstart=1\tuid="
+        + QByteArray::number(::geteuid()) + "\thost=h\tapp=lockapp\texe=/bin/x\n" + path.toUtf8() + '\n';
+}
+
 const QString unlistable = QStringLiteral("A path with a line break, an unpaired surrogate or more than 16 MiB cannot be listed in a lock file");
 
 } // namespace
@@ -106,6 +155,7 @@ private slots:
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && ::setrlimit(RLIMIT_NOFILE, &m_descriptorLimit) == 0);
         QVERIFY(::chmod(QFile::encodeName(QDir::tempPath()).constData(), 01777) == 0);
         QFile::remove(QFile::decodeName(m_lockFile));
+        QDir(QFile::decodeName(m_lockFile) + QStringLiteral(".d")).removeRecursively();
     }
 
     void takeAndRelease_data()
@@ -357,6 +407,120 @@ private slots:
         QCOMPARE(outputs.count('1'), ones);
         QCOMPARE(outputs.count('\n'), taken + ones);
         QVERIFY(passes == QLatin1String("t") || contentOf(QFile::decodeName(m_lockFile)) == list);
+    }
+
+    // Who holds an entry, as getLockHolder proves it, while the holder runs and after it
+    // was killed with SIGKILL (-1: not killed). Each kill row runs TAVSHARE_HOLDER_ROUNDS
+    // times (a few here; 100 in a measured run).
+    void holders_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("whileHeld");
+        QTest::addColumn<int>("afterKill");
+        const int running = TavShare::HeldByRunningProcess, ended = TavShare::HolderEnded, unknown = TavShare::HolderUnknown;
+        QTest::newRow("this process") << QStringLiteral("self") << int(TavShare::HeldByThisProcess) << -1;
+        QTest::newRow("released") << QStringLiteral("released") << int(TavShare::NotLocked) << -1;
+        QTest::newRow("another process") << QStringLiteral("hold") << running << ended;
+        // Its parent has exited; the child shares the parent's record and flock.
+        QTest::newRow("forked child") << QStringLiteral("hold-fork") << running << ended;
+        QTest::newRow("another pid namespace") << QStringLiteral("unshare") << running << ended;
+        // An older library's entry, or a hand edit.
+        QTest::newRow("no record") << QStringLiteral("none") << unknown << -1;
+        // Flock free, but written by a kernel whose flocks this one cannot see.
+        QTest::newRow("record of another kernel") << QStringLiteral("other boot") << unknown << -1;
+        QTest::newRow("record from before this boot") << QStringLiteral("earlier boot") << ended << -1;
+        // Nothing proves it came from this machine's earlier boot.
+        QTest::newRow("record without boot id") << QStringLiteral("no boot id") << unknown << -1;
+        // A dead holder whose pid now belongs to a running process (this one): still dead.
+        QTest::newRow("pid reused") << QStringLiteral("reused") << ended << -1;
+    }
+
+    void holders()
+    {
+        QFETCH(QString, holder);
+        QFETCH(int, whileHeld);
+        QFETCH(int, afterKill);
+        const QString prefix = m_files.filePath(QStringLiteral("held"));
+        const QString file = prefix + QLatin1Char('0');
+        const QString records = QFile::decodeName(m_lockFile) + QStringLiteral(".d");
+        const int rounds = afterKill < 0 ? 1 : qEnvironmentVariableIsSet("TAVSHARE_HOLDER_ROUNDS") ? qEnvironmentVariableIntValue("TAVSHARE_HOLDER_ROUNDS") : 3;
+        for (int round = 0; round < rounds; ++round) {
+            QProcess peer;
+            qint64 pid = 0;
+            // A forked holder outlives its parent: never leave it behind on a failure.
+            const auto killHolder = qScopeGuard([&pid] {
+                if (pid > 0)
+                    ::kill(pid_t(pid), SIGKILL);
+            });
+            if (holder == QLatin1String("self") || holder == QLatin1String("released")) {
+                QVERIFY(writeFile(file, "<model/>") && TavShare::getLock(file) == 0);
+                QVERIFY(holder == QLatin1String("self") || TavShare::releaseLock(file));
+            } else if (afterKill >= 0) {
+                const bool unshare = holder == QLatin1String("unshare");
+                pid = startHolder(peer, unshare ? QStringLiteral("hold") : holder, prefix, 1,
+                                  unshare ? QStringList{QStringLiteral("unshare"), QStringLiteral("--pid"), QStringLiteral("--fork"), QStringLiteral("--kill-child")} : QStringList());
+                if (pid == 0 && unshare)
+                    QSKIP("unshare cannot make a pid namespace here");
+                QVERIFY(pid > 0 && (holder != QLatin1String("hold-fork") || finished(peer)));
+            } else {
+                QVERIFY(writeFile(QFile::decodeName(m_lockFile), file.toUtf8()));
+                const QByteArray boot = holder == QLatin1String("reused") ? procText(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed()
+                    : holder == QLatin1String("no boot id")                  ? QByteArray()
+                                                                             : QByteArray("other");
+                const QString record = records + QStringLiteral("/handmade");
+                QVERIFY(holder == QLatin1String("none") || (QDir().mkpath(records) && writeFile(record, recordOf(boot, QCoreApplication::applicationPid(), file))));
+                const timespec times[2] = {{1000, 0}, {1000, 0}};
+                QVERIFY((holder != QLatin1String("earlier boot") && !boot.isEmpty()) || ::utimensat(AT_FDCWD, QFile::encodeName(record).constData(), times, 0) == 0);
+            }
+            QCOMPARE(int(TavShare::getLockHolder(file)), whileHeld);
+            if (afterKill >= 0) {
+                QVERIFY(::kill(pid_t(pid), SIGKILL) == 0 && waitDead(pid));
+                pid = 0;
+                QCOMPARE(int(TavShare::getLockHolder(file)), afterKill);
+                QVERIFY(finished(peer));
+            }
+            cleanup();
+        }
+    }
+
+    // Eight holders release and take their files at random and are killed at random for
+    // TAVSHARE_HOLDER_STRESS_SECONDS (3 here; 60 in a measured run), each replaced by one
+    // that takes the files over. After each kill, no entry of a living holder may read
+    // anything but running (or not locked, between its release and take), and the killed
+    // one's entries read ended.
+    void randomKills()
+    {
+        const int seconds = qEnvironmentVariableIsSet("TAVSHARE_HOLDER_STRESS_SECONDS") ? qEnvironmentVariableIntValue("TAVSHARE_HOLDER_STRESS_SECONDS") : 3;
+        const int holderCount = 8, fileCount = 4;
+        std::vector<QProcess> peers(holderCount);
+        std::vector<qint64> pids(holderCount);
+        const auto fileOf = [this](int holder, int file) { return m_files.filePath(QStringLiteral("churn%1-%2").arg(holder).arg(file)); };
+        for (int holder = 0; holder < holderCount; ++holder)
+            QVERIFY((pids[holder] = startHolder(peers[holder], QStringLiteral("hold-churn"), fileOf(holder, 0).chopped(1), fileCount)) > 0);
+        QRandomGenerator random(20);
+        QElapsedTimer timer;
+        timer.start();
+        int kills = 0, livingNotRunning = 0, killedNotEnded = 0;
+        while (timer.elapsed() < seconds * 1000) {
+            const int victim = random.bounded(holderCount);
+            QVERIFY(::kill(pid_t(pids[victim]), SIGKILL) == 0 && waitDead(pids[victim]) && finished(peers[victim]));
+            for (int holder = 0; holder < holderCount; ++holder) {
+                for (int file = 0; file < fileCount; ++file) {
+                    const int state = TavShare::getLockHolder(fileOf(holder, file));
+                    if (holder != victim)
+                        livingNotRunning += state != TavShare::HeldByRunningProcess && state != TavShare::NotLocked;
+                    else
+                        killedNotEnded += state != TavShare::HolderEnded && state != TavShare::NotLocked;
+                }
+            }
+            ++kills;
+            QVERIFY((pids[victim] = startHolder(peers[victim], QStringLiteral("hold-churn"), fileOf(victim, 0).chopped(1), fileCount)) > 0);
+        }
+        qInfo("%d kills in %d s: %d entries of living holders not running, %d of killed ones not ended", kills, seconds, livingNotRunning, killedNotEnded);
+        for (int holder = 0; holder < holderCount; ++holder)
+            QVERIFY(::kill(pid_t(pids[holder]), SIGKILL) == 0 && finished(peers[holder]));
+        QCOMPARE(livingNotRunning, 0);
+        QCOMPARE(killedNotEnded, 0);
     }
 
 private:

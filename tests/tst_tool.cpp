@@ -15,6 +15,7 @@
 #include <csignal>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 class TestTool : public QObject
@@ -128,10 +129,12 @@ private Q_SLOTS:
         row("lock file of another spelling", 0, "locks list --app pellaris", "no entries\n", "",
             "tavshare: note: TMP/pellaris.lock holds the locks of processes that name themselves 'pellaris'; "
             "the suite's application is 'Pellaris', and its processes do not see them\n");
-        row("locks", 0, "locks list --app QUINTARA", "HELD\nGONE  (missing)\n/gone\\\\\\x1b[2J\\u202e\\x9b  (missing)\n");
+        row("locks", 0, "locks list --app QUINTARA",
+            "HELD  [holder unknown]\nGONE  (missing)  [holder unknown]\n/gone\\\\\\x1b[2J\\u202e\\x9b  (missing)  [holder unknown]\n");
         row("locks as JSON", 0, "locks list --app quintara --json",
-            "[\n    {\n        \"exists\": true,\n        \"path\": \"HELD\"\n    },\n    {\n        \"exists\": false,\n        \"path\": \"GONE\"\n    },\n"
-            "    {\n        \"exists\": false,\n        \"path\": \"/gone\\\\\\u001b[2J\\u202e\\u009b\"\n    }\n]\n");
+            "[\n    {\n        \"exists\": true,\n        \"holder\": \"unknown\",\n        \"path\": \"HELD\"\n    },\n"
+            "    {\n        \"exists\": false,\n        \"holder\": \"unknown\",\n        \"path\": \"GONE\"\n    },\n"
+            "    {\n        \"exists\": false,\n        \"holder\": \"unknown\",\n        \"path\": \"/gone\\\\\\u001b[2J\\u202e\\u009b\"\n    }\n]\n");
         row("unset", 0, "settings unset LineSpace --yes", "removed LineSpace (1 value)\n", "LineSpace");
         row("recent prune", 0, "recent prune --app quintara", "dropped model: GONE\ndropped model: /gone/2\n",
             "Quintara/RecentFileList/TavrelleModelFile=GONE|Quintara/RecentFileList/TavrelleModelFile=/gone/2");
@@ -279,6 +282,38 @@ private Q_SLOTS:
         QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.exitCode(), 0);
         QVERIFY(LockFileHandle(lockFilePathFor("Orbelle"), LockFileHandle::OpenExisting).remove(m_held) == LockFileHandle::Rewritten);
+    }
+
+    // Each entry's holder: this process (running), a process that took locks and ended,
+    // and an entry no record lists. release and prune --ended drop the ended holder's
+    // entries from its record, and the record once it lists nothing.
+    void locksHolders()
+    {
+        const QString app = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName("Dornel");
+        const QString path = lockFilePathFor("Dornel");
+        const QString ended = m_files.filePath("ended.tav");
+        QVERIFY(TavShare::getLock(m_held) == 0);
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(TavShare::getLock(ended) + TavShare::getLock(m_gone));
+        int status = 0;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 && append(path, "/hand/edit"));
+        // Released by hand: gone from the ended holder's record too.
+        QCOMPARE(tavshare("locks release --app dornel " + m_gone).out, "released " + m_gone + '\n');
+        for (const QFileInfo &record : QDir(path + ".d").entryInfoList(QDir::Files)) {
+            QFile file(record.filePath());
+            QVERIFY(file.open(QIODevice::ReadOnly) && !file.readAll().contains(m_gone.toUtf8()));
+        }
+        QCOMPARE(tavshare("locks list --app dornel").out, QString("%1  [holder running: pid %2, Dornel]\n%3  (missing)  [holder ended: was pid %4, Dornel]\n"
+                                                                  "/hand/edit  (missing)  [holder unknown]\n").arg(m_held).arg(::getpid()).arg(ended).arg(child));
+        QCOMPARE(tavshare("locks prune --app dornel --ended --dry-run").out, "would drop " + ended + '\n');
+        QCOMPARE(tavshare("locks prune --app dornel --ended").out, "dropped " + ended + '\n');
+        QCOMPARE(entries(path), (QStringList{m_held, "/hand/edit"}));
+        QCOMPARE(QDir(path + ".d").entryList(QDir::Files).size(), 1);
+        QVERIFY(TavShare::releaseLock(m_held));
+        QFile::remove(path);
+        QCoreApplication::setApplicationName(app);
     }
 
     void locksWaitForTheApplicationsLock()

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 // The road a suite application takes when the user opens a model file:
-// offer a start folder, lock the file, remember it, label what is shown, release it.
+// offer a start folder, lock the file (taking it over from an editor that crashed),
+// remember it, label what is shown, release it.
 //
 //   open-model [MODEL-FILE]
 //
@@ -43,9 +44,18 @@ int main(int argc, char *argv[])
     const QString startFolder = TavSettings::getRecentTavrelleFilePath(TavSettings::ModelFile, editor);
     out << "1. Start folder offered:  " << (startFolder.isEmpty() ? QStringLiteral("(none yet)") : startFolder) << '\n';
 
-    const int lock = TavShare::getLock(model);
+    int lock = TavShare::getLock(model);
     out << "2. Lock " << model << " in " << TavShare::getLockFilePath() << ": " << lock
-        << (lock == TavShare::LockTaken ? " (ours now)" : lock == TavShare::LockHeldAlready ? " (another process holds it)" : " (lock file unusable)") << '\n';
+        << (lock == TavShare::LockTaken ? " (ours now)" : lock == TavShare::LockHeldAlready ? " (listed already)" : " (lock file unusable)") << '\n';
+    // Listed already: take it over only from a holder that has provably ended (a crash,
+    // kill -9); a running or unknown holder keeps it.
+    if (lock == TavShare::LockHeldAlready) {
+        const TavShare::LockHolder holder = TavShare::getLockHolder(model);
+        if (holder == TavShare::HolderEnded && TavShare::releaseLock(model))
+            lock = TavShare::getLock(model);
+        out << "   Its holder " << (holder == TavShare::HolderEnded ? "has ended: taken over, " : "still runs or is unknown: ")
+            << (lock == TavShare::LockTaken ? "ours now" : "left alone") << '\n';
+    }
     if (lock != TavShare::LockTaken)
         return 1;
 

@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "lockfile_p.h"
+#include "lockholder_p.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,12 +72,57 @@ void cannotRewrite(const QString &path, const LockFileHandle &lockFile)
     throw Failure{QStringLiteral("cannot rewrite the lock file %1 (%2); it is left as it was").arg(path, qt_error_string(lockFile.error()))};
 }
 
+const QCommandLineOption endedOption(QStringLiteral("ended"), QStringLiteral("Drop the entries whose holders have all ended instead."));
+
+// The holder of entry as the records tell it: its state and, where it can be named, the
+// record of the process.
+struct Holder
+{
+    TavShare::LockHolder state;
+    const HolderRecord *record = nullptr;
+};
+
+Holder holderOf(const QString &entry, const QList<HolderRecord> &records)
+{
+    // The tool takes no lock itself: no record is its own.
+    const TavShare::LockHolder state = LockHolders::stateOf(entry, records, HolderIdentity());
+    const HolderRecord::Liveness telling = state == TavShare::HeldByRunningProcess ? HolderRecord::Running : HolderRecord::Dead;
+    for (const HolderRecord &record : records) {
+        if (state != TavShare::HolderUnknown && record.liveness == telling && record.paths.contains(entry))
+            return {state, &record};
+    }
+    return {state, nullptr};
+}
+
 void list(const Invocation &invocation)
 {
-    const std::unique_ptr<LockFileHandle> lockFile = openLockFile(lockFilePath(invocation));
+    const QString path = lockFilePath(invocation);
+    const std::unique_ptr<LockFileHandle> lockFile = openLockFile(path);
+    const QList<HolderRecord> records = lockFile ? LockHolders::readRecords(path) : QList<HolderRecord>();
     QString text;
     QJsonArray json;
-    appendEntries(lockFile ? lockFile->entries() : QStringList(), QString(), text, json);
+    for (const QString &entry : lockFile ? lockFile->entries() : QStringList()) {
+        QJsonArray one;
+        appendEntries({entry}, QString(), text, one);
+        QJsonObject object = one.first().toObject();
+        const Holder holder = holderOf(entry, records);
+        const bool running = holder.state == TavShare::HeldByRunningProcess;
+        object.insert(QStringLiteral("holder"), running ? QStringLiteral("running") : holder.record ? QStringLiteral("ended") : QStringLiteral("unknown"));
+        QString mark = running ? QStringLiteral("running") : holder.record ? QStringLiteral("ended") : QStringLiteral("unknown");
+        // A pid means something only in its own pid namespace, and only while the
+        // process it named still runs; a dead holder's pid is told as it was.
+        if (holder.record && (!running || LockHolders::isVisibleHere(holder.record->holder))) {
+            const HolderIdentity &process = holder.record->holder;
+            mark += (running ? QStringLiteral(": pid %1, %2") : QStringLiteral(": was pid %1, %2")).arg(process.pid).arg(printable(process.application));
+            object.insert(QStringLiteral("pid"), process.pid);
+            object.insert(QStringLiteral("application"), process.application);
+        } else if (holder.record) {
+            mark += QStringLiteral(" in another container");
+            object.insert(QStringLiteral("inAnotherContainer"), true);
+        }
+        text.insert(text.size() - 1, QStringLiteral("  [holder %1]").arg(mark));
+        json.append(object);
+    }
     invocation.print(text.isEmpty() ? QStringLiteral("no entries\n") : text, json);
 }
 
@@ -92,6 +138,11 @@ void release(const Invocation &invocation)
         throw Failure{QStringLiteral("%1 is not listed in %2; 'tavshare locks list' shows what is").arg(entry, path)};
     if (outcome == LockFileHandle::WriteFailed)
         cannotRewrite(path, *lockFile);
+    // Nor do the records of ended holders name it any more.
+    for (const HolderRecord &record : LockHolders::readRecords(path)) {
+        if (record.liveness == HolderRecord::Dead && record.paths.contains(entry))
+            LockHolders::tidyDeadRecord(path, record.fileName, {entry});
+    }
     out() << "released " << entry << '\n';
 }
 
@@ -102,9 +153,33 @@ void prune(const Invocation &invocation)
     if (!lockFile)
         return;
     QStringList dropped;
-    const QStringList kept = existingPaths(lockFile->entries(), dropped);
-    if (!invocation.isSet(dryRunOption) && !dropped.isEmpty() && !lockFile->rewrite(kept))
+    QStringList kept;
+    const QList<HolderRecord> records = LockHolders::readRecords(path);
+    if (invocation.isSet(endedOption)) {
+        for (const QString &entry : lockFile->entries()) {
+            if (holderOf(entry, records).state == TavShare::HolderEnded)
+                dropped << printable(entry);
+            else
+                kept << entry;
+        }
+    } else {
+        kept = existingPaths(lockFile->entries(), dropped);
+    }
+    if (invocation.isSet(dryRunOption))
+        return invocation.printDropped(dropped);
+    if (!dropped.isEmpty() && !lockFile->rewrite(kept))
         cannotRewrite(path, *lockFile);
+    // The records of ended holders keep only what is still listed; those that then list
+    // nothing go.
+    for (const HolderRecord &record : records) {
+        QStringList gone;
+        for (const QString &recorded : record.paths) {
+            if (!kept.contains(recorded))
+                gone << recorded;
+        }
+        if (record.liveness == HolderRecord::Dead && (!gone.isEmpty() || record.paths.isEmpty()))
+            LockHolders::tidyDeadRecord(path, record.fileName, gone);
+    }
     invocation.printDropped(dropped);
 }
 
@@ -116,9 +191,11 @@ Command lockCommands()
     return group(QStringLiteral("locks"), QStringLiteral("list, release and prune the entries of a lock file"),
          QStringLiteral("Inspect and repair the lock file in which an application's processes list\n"
                         "the files they hold."), {
-        {QStringLiteral("list"), QStringLiteral("print the locked files, marking those that are gone"),
+        {QStringLiteral("list"), QStringLiteral("print the locked files, their holders, and which are gone"),
          QStringLiteral("Print the files listed in an application's lock file, marking (missing) those\n"
-                        "that no longer exist. No lock file means nothing is locked."),
+                        "that no longer exist, and each one's holder: running (pid and application, or\n"
+                        "in another container), ended, or unknown when no record tells. No lock file\n"
+                        "means nothing is locked."),
          {}, {app, jsonOption}, list},
         {QStringLiteral("release"), QStringLiteral("take one file out of the lock file"),
          QStringLiteral("Take FILE out of an application's lock file, also when the file no longer\n"
@@ -126,8 +203,10 @@ Command lockCommands()
          {{QStringLiteral("FILE"), QStringLiteral("The locked file; a relative name is taken from the current folder.")}},
          {app}, release},
         {QStringLiteral("prune"), QStringLiteral("drop the entries whose file is gone"),
-         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file."),
-         {}, {app, dryRunOption}, prune},
+         QStringLiteral("Drop the entries whose file no longer exists from an application's lock file;\n"
+                        "with --ended, those whose holders have provably ended instead. The records of\n"
+                        "ended holders that list nothing still locked go as well."),
+         {}, {app, dryRunOption, endedOption}, prune},
     });
 }
 
