@@ -12,14 +12,7 @@
 find_program(DPKG_DEB dpkg-deb REQUIRED)
 find_program(DPKG_GENSYMBOLS dpkg-gensymbols REQUIRED)
 
-function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-    if(NOT result EQUAL 0)
-        string(REPLACE ";" " " command "${ARGV}")
-        message(FATAL_ERROR "Failed (${result}): ${command}\n${output}")
-    endif()
-    set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/TavShareRun.cmake)
 
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)
     run(${DPKG_DEB} --field ${deb} Package)

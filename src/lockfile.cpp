@@ -187,8 +187,6 @@ qsizetype commonStart(const QByteArray &a, const QByteArray &b)
     return same;
 }
 
-} // namespace
-
 // What this process learnt of a lock file's content by its last change: where entry
 // stands in the content it then wrote. A release right after a take, or a take right
 // after a release, finds the same bytes unless another process changed them between, and
@@ -228,6 +226,8 @@ bool readsBackAsItself(Line line)
 {
     return !line.empty() && isAscii(line.front()) && !isAsciiSpace(line.front()) && isAscii(line.back()) && !isAsciiSpace(line.back());
 }
+
+} // namespace
 
 LockFileHandle::LockFileHandle(const QString &path, OpenMode mode)
     : m_status(openAndLock(path, mode))

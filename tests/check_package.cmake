@@ -10,14 +10,7 @@
 
 cmake_minimum_required(VERSION 3.16)
 
-function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-    if(NOT result EQUAL 0)
-        string(REPLACE ";" " " command "${ARGV}")
-        message(FATAL_ERROR "Failed (${result}): ${command}\n${output}")
-    endif()
-    set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/TavShareRun.cmake)
 
 # Sets package and node: the package name and symbol version node of the build for Qt <major>.
 function(names_for_qt major)
