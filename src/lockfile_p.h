@@ -111,11 +111,6 @@ private:
     Status m_status;
 };
 
-// Makes the file of previousSize bytes open at descriptor hold tail from the byte at from
-// on, cutting it where tail ends; the bytes before from stay. False, with errno, when a
-// write fails. The lock file and the holder records are changed so.
-bool writeTail(int descriptor, qsizetype from, const QByteArray &tail, qsizetype previousSize);
-
 // The lock file of the processes that run under applicationName: the temporary folder,
 // "/", the name and ".lock". TavShare::getLockFilePath() is that of the running program.
 QString lockFilePathFor(const QString &applicationName);

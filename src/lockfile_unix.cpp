@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "lockfile_p.h"
+#include "fileio_p.h"
 #include "flock_p.h"
 
 #include <QFile>
@@ -25,9 +26,6 @@
 
 namespace {
 
-// No link at the path is followed, a FIFO cannot block the open, a terminal cannot
-// become the controlling one, and no child program inherits the descriptor.
-const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 const mode_t ownerOnly = S_IRUSR | S_IWUSR;
 const mode_t writableByOthers = S_IWGRP | S_IWOTH;
@@ -99,32 +97,6 @@ QString largerThanMaximum()
     return QStringLiteral("larger than %1 MiB").arg(LockFileHandle::maximumSize / (1024 * 1024));
 }
 
-// Reads the whole file, or one byte more than LockFileHandle::maximumSize of it. sizeHint
-// is the size before the lock was taken; the file may have grown since. A read of a
-// regular file that returns less than it was asked for has reached the end.
-bool readWhole(int descriptor, qint64 sizeHint, QByteArray *content)
-{
-    const qint64 limit = LockFileHandle::maximumSize + 1;
-    // Room for the line a lock adds, so that adding it copies nothing.
-    content->reserve(int(std::min(sizeHint + 4096, limit)));
-    content->resize(int(std::min(sizeHint + 1, limit)));
-    qint64 filled = 0;
-    for (;;) {
-        const qint64 wanted = content->size() - filled;
-        const ssize_t count = ::read(descriptor, content->data() + filled, size_t(wanted));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return false;
-        filled += count;
-        if (count < wanted || filled == limit) {
-            content->resize(int(filled));
-            return true;
-        }
-        content->resize(int(std::min(filled * 2, limit)));
-    }
-}
-
 // Checks the file open at descriptor, which created tells whether we have just made,
 // then locks and reads it into content. Says why it failed in error (a failed call) or
 // in reason (the file itself).
@@ -167,7 +139,10 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, bool share
         *reason = QStringLiteral("is held by another process");
         return LockFileHandle::Refused;
     }
-    if (!readWhole(descriptor, status.st_size, content)) {
+    // Room for the line a lock adds, so that adding it copies nothing.
+    const qint64 limit = LockFileHandle::maximumSize + 1;
+    content->reserve(int(std::min<qint64>(status.st_size + 4096, limit)));
+    if (!readRegularFile(descriptor, status.st_size, limit, content)) {
         *error = errno;
         return LockFileHandle::CannotOpen;
     }
@@ -179,26 +154,6 @@ LockFileHandle::Status checkLockAndRead(int descriptor, bool created, bool share
 }
 
 } // namespace
-
-// Makes the file of previousSize bytes hold tail from the byte at from on: writes tail
-// there, then cuts the file if it got shorter. Taking a lock appends a line and releasing
-// the latest one cuts it off, so most changes write a line or nothing instead of the
-// whole list. The file is never emptied first: ext4 takes a file truncated to zero and
-// written again for a replaced file and flushes it to disk on close, which would cost
-// every change a disk write.
-bool writeTail(int descriptor, qsizetype from, const QByteArray &tail, qsizetype previousSize)
-{
-    qint64 written = 0;
-    while (written < tail.size()) {
-        const ssize_t count = ::pwrite(descriptor, tail.constData() + written, size_t(tail.size() - written), off_t(from + written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return from + tail.size() >= previousSize || ::ftruncate(descriptor, off_t(from + tail.size())) == 0;
-}
 
 LockFileHandle::Status LockFileHandle::openAndLock(const QString &path, OpenMode mode)
 {

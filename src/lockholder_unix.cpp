@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "lockholder_p.h"
-#include "lockfile_p.h"
+#include "fileio_p.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,7 +26,6 @@
 
 namespace {
 
-const int safeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 // A record lists what one process holds; more than this is no record of ours.
 const qint64 maximumRecordSize = 16 * 1024 * 1024 + 65536;
 // Bounds the work of one look at a folder that someone filled.
@@ -130,17 +129,9 @@ int openRecord(int folder, const char *name, int access, struct stat *status)
 
 QByteArray readRecord(int descriptor, const struct stat &status)
 {
-    QByteArray content(int(status.st_size), Qt::Uninitialized);
-    qint64 filled = 0;
-    while (filled < content.size()) {
-        const ssize_t count = ::pread(descriptor, content.data() + filled, size_t(content.size() - filled), off_t(filled));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
-        filled += count;
-    }
-    content.truncate(int(filled));
+    QByteArray content;
+    if (!readRegularFile(descriptor, status.st_size, maximumRecordSize + 1, &content))
+        content.clear();
     return content;
 }
 

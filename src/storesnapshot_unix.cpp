@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 
 #include "storesnapshot_p.h"
+#include "fileio_p.h"
 #include "tavsettings_p.h"
 
 #include <QFile>
@@ -19,26 +20,6 @@ namespace {
 constexpr qint64 maximumStoreSize = 64 * 1024 * 1024;
 constexpr qint64 nsecsPerMsec = 1000000;
 
-bool readWhole(int descriptor, qint64 size, QByteArray *content)
-{
-    content->resize(int(size + 1));
-    qint64 filled = 0;
-    for (;;) {
-        const ssize_t count = ::read(descriptor, content->data() + filled, size_t(content->size() - filled));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return false;
-        filled += count;
-        if (count == 0 || filled > maximumStoreSize) {
-            content->resize(int(filled));
-            return filled <= maximumStoreSize;
-        }
-        if (filled == content->size())
-            content->resize(int(std::min(filled * 2, maximumStoreSize + 1)));
-    }
-}
-
 // What this process last read of the store: what QSettings' cache may hold.
 struct Seen {
     QByteArray content;
@@ -55,7 +36,7 @@ StoreSnapshot readStoreSnapshot()
     const QMutexLocker locker(&mutex);
 
     StoreSnapshot snapshot;
-    const int descriptor = ::open(QFile::encodeName(storeFile()).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = ::open(QFile::encodeName(storeFile()).constData(), O_RDONLY | safeOpenFlags);
     if (descriptor < 0) {
         snapshot.state = errno == ENOENT || errno == ENOTDIR ? StoreSnapshot::Missing : StoreSnapshot::Unreadable;
         seen = Seen();
@@ -64,7 +45,7 @@ StoreSnapshot readStoreSnapshot()
     struct stat status;
     QByteArray content;
     const bool read = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= maximumStoreSize
-        && readWhole(descriptor, status.st_size, &content);
+        && readRegularFile(descriptor, status.st_size, maximumStoreSize + 1, &content) && content.size() <= maximumStoreSize;
     // Another writer (an editor, an older build) may have changed the content but kept both
     // the size and the millisecond that QSettings' cache compares; the time is then moved
     // on as the library's own writers do, and noted as it is now.

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The TavShare developers
 // SPDX-License-Identifier: BSD-3-Clause
 
+#include "fileio_p.h"
 #include "flock_p.h"
 #include "tavsettings_p.h"
 
@@ -32,7 +33,7 @@ int openLockFile(const QByteArray &path)
 {
     // The file is only ever locked, never read or written. No link at the path is
     // followed (nor created through), and a FIFO cannot block the open.
-    return ::open(path.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    return ::open(path.constData(), O_RDONLY | O_CREAT | safeOpenFlags, 0600);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -72,7 +73,7 @@ constexpr qint64 nsecsPerMsec = 1000000;
 // stands when no later one can be set.
 qint64 modificationAfter(qint64 floor)
 {
-    const int descriptor = ::open(QFile::encodeName(storeFile()).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = ::open(QFile::encodeName(storeFile()).constData(), O_RDONLY | safeOpenFlags);
     if (descriptor < 0)
         return -1;
     qint64 modified = -1;
