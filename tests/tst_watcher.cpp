@@ -86,6 +86,8 @@ private Q_SLOTS:
                                                 << Runs{{"add-recent", "5", model}} << false << QStringList();
         QTest::newRow("qt5 writer, beyond U+FFFF") << QStringList() << Runs{{"set", "Orbelle/Title", "\U0001D11E caf\u00e9"}} << true
                                                    << QStringList{"1 Title=\U0001D11E caf\u00e9"};
+        QTest::newRow("qt5 writer, equal value") << QStringList{"Orbelle/Title=\U0001D11E"} << Runs{{"set", "Orbelle/Title", "\U0001D11E"}}
+                                                 << true << QStringList();
     }
 
     void storeChanges()
