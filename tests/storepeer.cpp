@@ -10,10 +10,9 @@
 //   storepeer get-recent               prints that list, one UTF-8 line per entry
 //   storepeer empty-key                composes a key from an empty name (ends the process)
 //   storepeer set KEY VALUE...         stores each VALUE under KEY in turn, as text
-//   storepeer watch [APP]              watches the model editor's preferences and model-file
-//                                      list (and APP's lock list), says its back end, then
-//                                      prints one line a signal: "pref <setting> <value>",
-//                                      "recent <entry>,...", "locks +<added>... -<removed>...", "reset"
+//   storepeer watch                    watches the model editor's preferences and model-file
+//                                      list, says its back end, then prints one line a
+//                                      signal: "pref <setting> <value>", "recent <entry>,...", "reset"
 
 #include "TavWatcher.h"
 #include "tavsettings_p.h"
@@ -77,8 +76,6 @@ int main(int argc, char *argv[])
         TavWatcher watcher;
         watcher.watchPreferences(TavSettings::AppOrbelle);
         watcher.watchRecentFiles(TavSettings::ModelFile, TavSettings::AppOrbelle);
-        if (args.size() > 1)
-            watcher.watchLockList(args.value(1));
         QTextStream out(stdout);
         const auto say = [&out](const QString &line) { out << line << Qt::endl; };
         QObject::connect(&watcher, &TavWatcher::preferenceChanged, [&say](TavSettings::AppType appType, const QString &setting) {
@@ -88,9 +85,6 @@ int main(int argc, char *argv[])
             say(QStringLiteral("recent ") + TavSettings::getRecentTavrelleFileList(TavSettings::ModelFile, TavSettings::AppOrbelle).join(QLatin1Char(',')));
         });
         QObject::connect(&watcher, &TavWatcher::storeReset, [&say] { say(QStringLiteral("reset")); });
-        QObject::connect(&watcher, &TavWatcher::lockListChanged, [&say](const QString &, const QStringList &added, const QStringList &removed) {
-            say(QStringLiteral("locks +%1 -%2").arg(added.join(QLatin1String(" +")), removed.join(QLatin1String(" -"))));
-        });
         say(QLatin1String(watcher.backend() == TavWatcher::Polling ? "polling" : "inotify"));
         return app.exec();
     }
@@ -98,6 +92,6 @@ int main(int argc, char *argv[])
         TavSettingsInternals::getKey(QString(), TavSettings::AppOrbelle);
         return 0;
     }
-    QTextStream(stderr) << "usage: storepeer add-recent|add-apart MAX FILE... | hold-update | get-recent | empty-key | set KEY VALUE... | watch [APP]\n";
+    QTextStream(stderr) << "usage: storepeer add-recent|add-apart MAX FILE... | hold-update | get-recent | empty-key | set KEY VALUE... | watch\n";
     return 2;
 }

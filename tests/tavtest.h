@@ -43,6 +43,20 @@ inline QString storeFile()
     return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Zentrabio/Tavrelle.conf");
 }
 
+// A file's bytes, null when it cannot be opened.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes path hold content, and nothing else; whether it could.
+inline bool writeFile(const QString &path, const QByteArray &content = QByteArray())
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
 // Collects the texts of the messages written while it exists.
 class MessageCapture
 {

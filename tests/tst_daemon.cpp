@@ -64,11 +64,7 @@ private Q_SLOTS:
         QTRY_COMPARE(terms.count(), 1);
         int pending = -1;
         QTRY_VERIFY(::ioctl(Daemon::sighupFd[1], FIONREAD, &pending) == 0 && pending == 0);
-    }
-
-    // An unrelated program started from here must not find the pairs among its descriptors.
-    void socketPairsAreClosedOnExec()
-    {
+        // An unrelated program started from here must not find the pairs among its descriptors.
         for (const int fd : {Daemon::sighupFd[0], Daemon::sighupFd[1], Daemon::sigtermFd[0], Daemon::sigtermFd[1]})
             QVERIFY(::fcntl(fd, F_GETFD) & FD_CLOEXEC);
     }

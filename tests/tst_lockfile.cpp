@@ -35,12 +35,6 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.read(maximumSize + 1) : QByteArray();
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // What stands at path: type, mode, owner, inode and size, and a regular file's bytes.
 QByteArray snapshot(const QByteArray &path)
 {
@@ -76,19 +70,12 @@ QStringList messagesOf(int failure, const QString &reason = QString())
     return reason.isEmpty() ? capture.texts() : capture.texts() + QStringList(reason);
 }
 
-// A file of /proc, which tells no size.
-QByteArray procText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Waits until the process pid has died (a zombie, or gone), at most five seconds: its
 // descriptors, and so its flocks, are closed by then.
 bool waitDead(qint64 pid)
 {
     for (int i = 0; i < 5000; ++i) {
-        const QByteArray stat = procText(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QByteArray stat = TavTest::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
         if (stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
             return true;
         QThread::msleep(1);
@@ -116,7 +103,7 @@ qint64 startHolder(QProcess &peer, const QString &mode, const QString &prefix, i
 // The record a process of another kernel, or of an earlier boot, would have left.
 QByteArray recordOf(const QByteArray &bootId, qint64 pid, const QString &path)
 {
-    const QByteArray machine = procText(QStringLiteral("/etc/machine-id")).trimmed();
+    const QByteArray machine = TavTest::readFile(QStringLiteral("/etc/machine-id")).trimmed();
     return "boot=" + bootId + "\tmachine=" + machine + "\tpidns=pid:[1]\tpid=" + QByteArray::number(pid) + "\tstart=1\tuid="
         + QByteArray::number(::geteuid()) + "\thost=h\tapp=lockapp\texe=/bin/x\n" + path.toUtf8() + '\n';
 }
@@ -144,7 +131,7 @@ private slots:
         const QStringList names = {QFileInfo(m_model).fileName(), QStringLiteral("line\nbreak.xml"), QStringLiteral("a\rb.xml"),
                                    QString(QChar(0xfffd)), QStringLiteral("a.xml")};
         for (const QString &name : names)
-            QVERIFY(writeFile(m_files.filePath(name), "<model/>"));
+            QVERIFY(TavTest::writeFile(m_files.filePath(name), "<model/>"));
         // Let the unprivileged user of the failure cases reach m_model.
         QVERIFY(::chmod(QFile::encodeName(m_files.path()).constData(), 0755) == 0);
     }
@@ -242,7 +229,7 @@ private slots:
         QVERIFY(kind != QLatin1String("fifo") || ::mkfifo(m_lockFile.constData(), 0666) == 0);
         QVERIFY(kind != QLatin1String("folder not writable") || ::chmod(QFile::encodeName(QDir::tempPath()).constData(), 0555) == 0);
         if (!before.isNull()) {
-            QVERIFY(writeFile(QFile::decodeName(m_lockFile), before.replace('@', m_model.toUtf8())));
+            QVERIFY(TavTest::writeFile(QFile::decodeName(m_lockFile), before.replace('@', m_model.toUtf8())));
             const bool roots = kind.startsWith(QLatin1String("root's"));
             const mode_t mode = kind.startsWith(QLatin1String("read-only")) ? 0444 : roots ? 0600 : after.isNull() ? 0644 : 0666;
             const uid_t owner = kind == QLatin1String("uid 4242's") ? 4242 : roots ? 0 : m_user;
@@ -340,7 +327,7 @@ private slots:
                 text.replace(QStringLiteral("@%1").arg(n), candidates.at(n));
             content += text.toUtf8() + (line > 0 || random.bounded(2) ? "\n" : "");
         }
-        QVERIFY(pieces.isEmpty() || writeFile(QFile::decodeName(m_lockFile), content));
+        QVERIFY(pieces.isEmpty() || TavTest::writeFile(QFile::decodeName(m_lockFile), content));
 
         for (int call = 0; call < calls; ++call) {
             const bool release = random.bounded(3) == 0;
@@ -352,7 +339,7 @@ private slots:
             const bool existed = QFile::exists(lockFile);
             const QByteArray previous = contentOf(lockFile);
             const Outcome reference = outcomeOf(callOn(Reference::getLock, Reference::releaseLock));
-            QVERIFY(existed ? writeFile(lockFile, previous) : QFile::remove(lockFile) || !QFile::exists(lockFile));
+            QVERIFY(existed ? TavTest::writeFile(lockFile, previous) : QFile::remove(lockFile) || !QFile::exists(lockFile));
             const Outcome actual = outcomeOf(callOn(TavShare::getLock, TavShare::releaseLock));
             const Outcome wanted = expected(reference, release, file, existed ? previous : QByteArray());
             const QByteArray where = QByteArray(release ? "release " : "take ") + file.toUtf8() + " on\n" + previous.left(300);
@@ -390,7 +377,7 @@ private slots:
         QByteArray list;
         for (int i = 0; i < listed; ++i)
             list += (i > 0 ? "\n" : "") + QFile::encodeName(m_files.filePath(QStringLiteral("cell-cycle-%1/models/model.xml").arg(i)));
-        QVERIFY(writeFile(QFile::decodeName(m_lockFile), list));
+        QVERIFY(TavTest::writeFile(QFile::decodeName(m_lockFile), list));
         std::vector<QProcess> peers(peerCount);
         for (int peer = 0; peer < peerCount; ++peer)
             peers[peer].start(QStringLiteral(LOCKPEER_PATH), {QCoreApplication::applicationName(), passes,
@@ -453,7 +440,7 @@ private slots:
                     ::kill(pid_t(pid), SIGKILL);
             });
             if (holder == QLatin1String("self") || holder == QLatin1String("released")) {
-                QVERIFY(writeFile(file, "<model/>") && TavShare::getLock(file) == 0);
+                QVERIFY(TavTest::writeFile(file, "<model/>") && TavShare::getLock(file) == 0);
                 QVERIFY(holder == QLatin1String("self") || TavShare::releaseLock(file));
             } else if (afterKill >= 0) {
                 const bool unshare = holder == QLatin1String("unshare");
@@ -463,12 +450,12 @@ private slots:
                     QSKIP("unshare cannot make a pid namespace here");
                 QVERIFY(pid > 0 && (holder != QLatin1String("hold-fork") || finished(peer)));
             } else {
-                QVERIFY(writeFile(QFile::decodeName(m_lockFile), file.toUtf8()));
-                const QByteArray boot = holder == QLatin1String("reused") ? procText(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed()
+                QVERIFY(TavTest::writeFile(QFile::decodeName(m_lockFile), file.toUtf8()));
+                const QByteArray boot = holder == QLatin1String("reused") ? TavTest::readFile(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed()
                     : holder == QLatin1String("no boot id")                  ? QByteArray()
                                                                              : QByteArray("other");
                 const QString record = records + QStringLiteral("/handmade");
-                QVERIFY(holder == QLatin1String("none") || (QDir().mkpath(records) && writeFile(record, recordOf(boot, QCoreApplication::applicationPid(), file))));
+                QVERIFY(holder == QLatin1String("none") || (QDir().mkpath(records) && TavTest::writeFile(record, recordOf(boot, QCoreApplication::applicationPid(), file))));
                 const timespec times[2] = {{1000, 0}, {1000, 0}};
                 QVERIFY((holder != QLatin1String("earlier boot") && !boot.isEmpty()) || ::utimensat(AT_FDCWD, QFile::encodeName(record).constData(), times, 0) == 0);
             }

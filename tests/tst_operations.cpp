@@ -282,9 +282,10 @@ private slots:
         QVERIFY(actual == expected || (std::isnan(actual) && std::isnan(expected)));
     }
 
-    // Few distinct cells make duplicates, shared keys, prefix rows, null/empty mixes and
-    // rows without cells common.
-    void removeRedundantItemMatchesQuadraticReference()
+    // The string tables. Redundant rows go as the quadratic reference has it: few distinct
+    // cells make duplicates, shared keys, prefix rows, null/empty mixes and rows without
+    // cells common.
+    void stringTables()
     {
         const QStringList cells{QString(), "", "a", "A", "b", "ab"};
         QRandomGenerator random(20240611);
@@ -297,11 +298,8 @@ private slots:
             }
             QCOMPARE(TavShare::removeRedundantItem(table), TavTest::quadraticRemoveRedundantItem(table));
         }
-    }
-
-    // Exact case, input order and duplicates kept; short rows and empty cells never selected.
-    void getFilteredList()
-    {
+        // Filtering: exact case, input order and duplicates kept; short rows and empty cells
+        // never selected.
         const Table table{{"1", "alpha"}, {"2", "Beta"}, {"3", ""}, {"4", "alpha", "x"}, {"5"}, {"1", "alpha"}};
         QCOMPARE(TavShare::getFilteredList(table, {"alpha", "Beta", "BETA"}, 1),
                  Table({{"1", "alpha"}, {"2", "Beta"}, {"4", "alpha", "x"}, {"1", "alpha"}}));
@@ -309,13 +307,9 @@ private slots:
         QCOMPARE(TavShare::getFilteredList(table, {"x"}, 2), Table({{"4", "alpha", "x"}}));
         QCOMPARE(TavShare::getFilteredList(table, {"", QString()}, 1), Table());
         QCOMPARE(TavShare::getFilteredList(table, {"1", "alpha"}, -1), Table());
-    }
-
-    // Upper case first within a letter, punctuation among the lower-case letters, Unicode
-    // lower-casing, prefixes first. Long runs of equal strings make a comparator that is not
-    // strict run off the list.
-    void sortCaseInsensitive()
-    {
+        // Sorting: upper case first within a letter, punctuation among the lower-case
+        // letters, Unicode lower-casing, prefixes first. Long runs of equal strings make a
+        // comparator that is not strict run off the list.
         QStringList list{"b", "\u00e9mile", "A", "_", "a", "zeta", "\u00c9mile", "Apple pie", "APPLE"};
         TavShare::tavQStringListSortCaseInSensitive(list);
         QCOMPARE(list, QStringList({"_", "A", "a", "APPLE", "Apple pie", "b", "zeta", "\u00c9mile", "\u00e9mile"}));

@@ -61,7 +61,7 @@ class TestSettings : public QObject
     static QString makeFile(const QString &path)
     {
         QDir().mkpath(QFileInfo(path).path());
-        QFile(path).open(QIODevice::WriteOnly);
+        TavTest::writeFile(path);
         return QFileInfo(path).absoluteFilePath();
     }
 
@@ -122,9 +122,7 @@ private Q_SLOTS:
         // half that starts the next: the store holds one U+1F9EC, the one stored.
         const QStringList halves{QStringLiteral("a") + QChar(0xD83E), QChar(0xDDEC) + QStringLiteral("b"), QStringLiteral("🧬")};
         S::setRecentTavrelleFileList(halves, S::ModelFile, S::AppDornel);
-        QFile store(TavTest::storeFile());
-        QVERIFY(store.open(QIODevice::ReadOnly));
-        QCOMPARE(store.readAll().count("\xF0\x9F\xA7\xAC"), 1);
+        QCOMPARE(TavTest::readFile(TavTest::storeFile()).count("\xF0\x9F\xA7\xAC"), 1);
     }
 
     // --- Recent files ---
@@ -176,7 +174,8 @@ private Q_SLOTS:
         QVERIFY(!stored(QStringLiteral("Halvex/RecentFilePath/TavrelleModelFile")).isValid());
     }
 
-    void recentFolderFallback()
+    // The recent folder of each file type, and the values kept per file type.
+    void perFileTypeValues()
     {
         const QString model = makeFile(QStringLiteral("data/run/model.txt"));
         S::setRecentTavrelleFileList({model}, S::ModelFile, S::AppOrbelle);
@@ -190,10 +189,7 @@ private Q_SLOTS:
         S::setRecentTavrelleFileList({model}, S::DescriptionFile, S::AppOrbelle);
         QFile::remove(model);
         QCOMPARE(S::getRecentTavrelleFilePath(S::DescriptionFile, S::AppOrbelle), QString());
-    }
-
-    void perFileTypeValues()
-    {
+        TavSettingsInternals::clearAllSettings();
         // Applications outside the enumeration share the values of AppShared.
         S::setSimulationWorkingDirectory(QStringLiteral("/work/b"), S::MultiImportFile, App(6));
         QCOMPARE(S::getSimulationWorkingDirectory(S::MultiImportFile, App(-1)), QStringLiteral("/work/b"));

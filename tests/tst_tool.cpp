@@ -61,7 +61,7 @@ class TestTool : public QObject
     const QString m_gone = m_files.filePath("gone.tav");
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(QDir::setCurrent(m_files.path()) && QFile(m_held).open(QIODevice::WriteOnly)); }
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_files.path()) && TavTest::writeFile(m_held)); }
 
     void init()
     {
@@ -70,7 +70,7 @@ private Q_SLOTS:
         TavSettings::setLineSpace(1, TavSettings::AppShared);
         TavSettingsStore().setValue("Halvex/LineSpace", "abc");
         // A process of Pellaris that named itself in lower case.
-        QVERIFY(QFile(QDir::temp().filePath("pellaris.lock")).open(QIODevice::WriteOnly));
+        QVERIFY(TavTest::writeFile(QDir::temp().filePath("pellaris.lock")));
         const QStringList recent{m_gone, m_held, "/gone/2", m_files.path()};
         TavSettings::setRecentTavrelleFileList(recent, TavSettings::ModelFile, TavSettings::AppQuintara);
         // Output must not hand a terminal the escape sequences and direction controls an entry holds.
@@ -232,7 +232,7 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < 100; ++i) {
             files << m_files.filePath(QString("added%1").arg(i));
-            QVERIFY(QFile(files.last()).open(QIODevice::WriteOnly));
+            QVERIFY(TavTest::writeFile(files.last()));
         }
         for (int round = 0; round < 10; ++round) {
             TavSettings::setRecentTavrelleFileList({m_held, m_gone}, TavSettings::ModelFile, TavSettings::AppOrbelle);
@@ -301,9 +301,9 @@ private Q_SLOTS:
         QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 && append(path, "/hand/edit"));
         // Released by hand: gone from the ended holder's record too.
         QCOMPARE(tavshare("locks release --app dornel " + m_gone).out, "released " + m_gone + '\n');
-        for (const QFileInfo &record : QDir(path + ".d").entryInfoList(QDir::Files)) {
-            QFile file(record.filePath());
-            QVERIFY(file.open(QIODevice::ReadOnly) && !file.readAll().contains(m_gone.toUtf8()));
+        for (const QFileInfo &file : QDir(path + ".d").entryInfoList(QDir::Files)) {
+            const QByteArray record = TavTest::readFile(file.filePath());
+            QVERIFY(!record.isEmpty() && !record.contains(m_gone.toUtf8()));
         }
         QCOMPARE(tavshare("locks list --app dornel").out, QString("%1  [holder running: pid %2, Dornel]\n%3  (missing)  [holder ended: was pid %4, Dornel]\n"
                                                                   "/hand/edit  (missing)  [holder unknown]\n").arg(m_held).arg(::getpid()).arg(ended).arg(child));

@@ -52,7 +52,7 @@ QStringList *record(TavWatcher &watcher)
 QString fileIn(const QString &name)
 {
     const QString path = QDir::temp().filePath(name);
-    QFile(path).open(QIODevice::WriteOnly);
+    TavTest::writeFile(path);
     return path;
 }
 
@@ -136,11 +136,9 @@ private Q_SLOTS:
         const QByteArray path = QFile::encodeName(TavTest::storeFile());
         struct stat status;
         QCOMPARE(::stat(path.constData(), &status), 0);
+        const QByteArray content = TavTest::readFile(TavTest::storeFile()).replace("LineSpace=6", "LineSpace=8");
         QFile file(TavTest::storeFile());
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        const QByteArray content = file.readAll().replace("LineSpace=6", "LineSpace=8");
-        file.seek(0);
-        file.write(content);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write(content) == content.size());
         file.close();
         const struct timespec times[2] = {status.st_atim, status.st_mtim};
         QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
@@ -189,16 +187,15 @@ private Q_SLOTS:
             lastSeen.insert(setting, readSetting(TavSettingsInternals::getKey(setting, appType), QString()));
         });
         const bool mixed = QFileInfo(QStringLiteral(PEER_STOREPEER)).isExecutable();
-        std::vector<std::unique_ptr<QProcess>> writers;
+        std::vector<QProcess> writers(4);
         for (int i = 0; i < 4; ++i) {
-            writers.push_back(std::make_unique<QProcess>());
             QStringList arguments{"set", QStringLiteral("Orbelle/W%1").arg(i)};
             for (int n = 1; n <= 10; ++n)
                 arguments << QString::number(n);
-            writers.back()->start(QLatin1String(i % 2 && mixed ? PEER_STOREPEER : STOREPEER), arguments);
+            writers[i].start(QLatin1String(i % 2 && mixed ? PEER_STOREPEER : STOREPEER), arguments);
         }
-        for (const auto &writer : writers)
-            QVERIFY(writer->waitForFinished());
+        for (QProcess &writer : writers)
+            QVERIFY(writer.waitForFinished());
         for (int i = 0; i < 4; ++i)
             QTRY_COMPARE(lastSeen.value(QStringLiteral("W%1").arg(i)), QStringLiteral("10"));
     }
@@ -254,12 +251,11 @@ private Q_SLOTS:
 
     void oneInotifyInstance()
     {
-        std::vector<std::unique_ptr<TavWatcher>> watchers;
+        std::vector<TavWatcher> watchers(10);
         for (int i = 0; i < 10; ++i) {
-            watchers.push_back(std::make_unique<TavWatcher>());
-            watchers.back()->watchPreferences(TavSettings::AppType(i % 6));
-            watchers.back()->watchLockList(QStringLiteral("app%1").arg(i));
-            QCOMPARE(watchers.back()->backend(), TavWatcher::Inotify);
+            watchers[i].watchPreferences(TavSettings::AppType(i % 6));
+            watchers[i].watchLockList(QStringLiteral("app%1").arg(i));
+            QCOMPARE(watchers[i].backend(), TavWatcher::Inotify);
         }
         int instances = 0;
         for (const QFileInfo &link : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System))
@@ -283,9 +279,7 @@ private Q_SLOTS:
             for (int i = 0; i < values.size(); ++i)
                 store.setValue(QStringLiteral("Orbelle/k%1").arg(i), values.at(i));
         }
-        QFile file(TavTest::storeFile());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QHash<QString, QString> parsed = parseStoreText(file.readAll());
+        const QHash<QString, QString> parsed = parseStoreText(TavTest::readFile(TavTest::storeFile()));
         for (int i = 0; i < values.size(); ++i) {
             for (int j = i + 1; j < values.size(); ++j) {
                 const QString ki = QStringLiteral("Orbelle/k%1").arg(i), kj = QStringLiteral("Orbelle/k%1").arg(j);
