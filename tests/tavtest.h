@@ -57,6 +57,16 @@ inline bool writeFile(const QString &path, const QByteArray &content = QByteArra
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
+// How many inotify instances the process (0: this one) has open.
+inline int inotifyInstances(qint64 pid = 0)
+{
+    const QString descriptors = pid ? QStringLiteral("/proc/%1/fd").arg(pid) : QStringLiteral("/proc/self/fd");
+    int instances = 0;
+    for (const QFileInfo &link : QDir(descriptors).entryInfoList(QDir::System))
+        instances += link.symLinkTarget().endsWith(QLatin1String("anon_inode:inotify"));
+    return instances;
+}
+
 // Collects the texts of the messages written while it exists.
 class MessageCapture
 {

@@ -264,12 +264,7 @@ private Q_SLOTS:
         tool.start(QStringLiteral(TAVSHARE_TOOL), {"watch", "--app", "orbelle", "--json"});
         QVERIFY(tool.waitForStarted());
         // Watching once its inotify instance is open.
-        const QString descriptors = QStringLiteral("/proc/%1/fd").arg(tool.processId());
-        const auto watching = [&descriptors] {
-            const QFileInfoList links = QDir(descriptors).entryInfoList(QDir::System);
-            return std::any_of(links.begin(), links.end(), [](const QFileInfo &link) { return link.symLinkTarget().endsWith("inotify"); });
-        };
-        QTRY_VERIFY(watching());
+        QTRY_COMPARE(TavTest::inotifyInstances(tool.processId()), 1);
         TavSettings::setLineSpace(signal, TavSettings::AppOrbelle);
         TavSettings::setLineSpace(signal, TavSettings::AppHalvex);
         QVERIFY(append(lockFilePathFor("Orbelle"), m_held));
